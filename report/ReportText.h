@@ -1,0 +1,29 @@
+#pragma once
+
+#include "scan/DirRow.h"
+#include "scan/DirStats.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Everything the fixed-width text report is made from: a picture of the list
+// as the user has arranged it, in plain values.
+struct ReportInput {
+    std::array<int, ColumnCount> widths{}; // in characters; may be 0 or negative
+    std::array<std::string, ColumnCount> headers;
+    std::vector<const DirRow*> rows;       // in the list's current order
+    DirStats total;
+    uint64_t freeBytes = 0;
+    int byteMode = 0;
+    char thousandSep = '.';
+};
+
+// A list column's pixel width as report characters: (cx - 1) / u - 1, where u
+// is the pixel width of "_" in the list font.
+int ReportColumnWidth(int pixelWidth, int underscoreWidth);
+
+// The report text, every line ended by "\r\n". Widths count characters, so a
+// UTF-8 name is never cut inside a character.
+std::string BuildReport(const ReportInput& input);

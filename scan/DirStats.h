@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+
+// Statistics of one directory, of one group of directories or of a whole scan.
+// A plain value: copy it, add to it, compare it.
+struct DirStats {
+    uint32_t files = 0;    // directories are never counted
+    uint64_t bytes = 0;    // sum of the files' sizes
+    uint64_t occupied = 0; // sum of the sizes, each rounded up to whole clusters
+    uint64_t newest = 0;   // newest last-write time as a file time; 0 while no file was counted
+
+    void AddFile(uint64_t size, uint64_t occupiedBytes, uint64_t writeTime)
+    {
+        ++files;
+        bytes += size;
+        occupied += occupiedBytes;
+        if (writeTime > newest)
+            newest = writeTime;
+    }
+
+    void Add(const DirStats& other)
+    {
+        files += other.files;
+        bytes += other.bytes;
+        occupied += other.occupied;
+        if (other.newest > newest)
+            newest = other.newest;
+    }
+
+    bool operator==(const DirStats&) const = default;
+};
+
+// A file time counts 100-nanosecond intervals since 1601-01-01 00:00 UTC.
+// Times before 1601 become 0, which never changes a `newest`.
+inline uint64_t FileTimeFromUnix(int64_t seconds, int64_t nanoseconds)
+{
+    constexpr int64_t kEpochDelta = 11644473600; // seconds from 1601 to 1970
+    if (seconds < -kEpochDelta)
+        return 0;
+    return static_cast<uint64_t>(seconds + kEpochDelta) * 10000000u +
+           static_cast<uint64_t>(nanoseconds / 100);
+}
+
+// Size rounded up to whole clusters: 0 stays 0, n clusters stay n, one byte more takes another.
+inline uint64_t RoundToClusters(uint64_t size, uint32_t clusterSize)
+{
+    const uint64_t clusters = size / clusterSize + (size % clusterSize != 0 ? 1 : 0);
+    return clusters * clusterSize;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "scan/RowFormat.h"
+#include "scan/ScanList.h"
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+// What one scan walks: a descriptor of the start directory (the walk never
+// closes it) and that directory's full path ("" when it is not known), taken
+// when the scan starts so that later directory changes cannot reach it.
+struct ScanRequest {
+    ScanSettings settings;
+    int startFd = -1;
+    std::string path;
+    // Test hook: called with the path prefix at every directory the walk enters.
+    std::function<void(const std::string&)> onDirectory;
+};
+
+// One whole scan: clears the list, walks every directory below the start
+// directory on this file system, adds the rows of the chosen view, sorts them
+// by name and shows the totals. The walk looks at `stop` at every directory it
+// enters; once it is set the scan ends with "Operation interrupted" and adds
+// nothing more. Returns true when the walk completed.
+// Never writes to the tree, never follows a symbolic link, never opens anything
+// but directories. However many threads walk, `list` is called by one at a time.
+bool RunScan(const ScanRequest& request, ScanList& list, const std::atomic<bool>& stop);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "scan/ScanList.h"
+
+// The list of a scan held in plain memory: the command-line tool's list and the tests'.
+class MemoryList : public ScanList {
+public:
+    void ClearRows() override { rows.clear(); }
+    void AppendRows(std::vector<DirRow>&& more) override;
+    void SetColumnTitle(const std::string& text) override { title = text; }
+    void SortRows(int key) override;
+    void SetStatusText(const std::string& text) override { status = text; }
+    void SetTotals(const DirStats& stats) override { total = stats; }
+    void SetFreeBytes(uint64_t bytes) override { freeBytes = bytes; }
+
+    std::vector<DirRow> rows;
+    std::string title = "Directory";
+    std::string status;
+    DirStats total;
+    uint64_t freeBytes = 0;
+    int appendCalls = 0; // how many batches arrived
+    int sortCalls = 0;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+// How the numbers and dates of rows and totals are written. A scan takes a
+// copy when it starts, so later changes in the window never reach a running walk.
+struct RowFormat {
+    int byteMode = 0;       // 1 kilobytes, 2 megabytes, anything else bytes
+    int dateMode = 0;       // nonzero: always year-month-day
+    char thousandSep = '.'; // digit-group separator
+    int dateOrder = '2';    // '0' month first, '1' day first, anything else year first
+};
+
+// Everything a scan needs to know besides its start directory.
+struct ScanSettings {
+    int compressed = 1; // 1: the start directory and one row per first-level subtree; 0: a row per directory
+    RowFormat format;
+    int threads = 2;    // walking threads; 1 walks in the order a single reader meets the entries
+};

@@ -1,0 +1,109 @@
+#include "scan/RowText.h"
+
+#include <algorithm>
+#include <ctime>
+
+std::string FormatNumber(uint64_t value, int width, char thousandSep)
+{
+    if (width <= 0)
+        return {};
+    std::string text(static_cast<size_t>(width), ' ');
+    text.back() = '-';
+    int pos = width - 1;
+    int digits = 0;
+    // Digits from the right; whatever does not fit falls off on the left.
+    while (value != 0 && pos >= 0) {
+        text[static_cast<size_t>(pos--)] = static_cast<char>('0' + value % 10);
+        value /= 10;
+        if (++digits % 3 == 0 && value != 0 && pos >= 0)
+            text[static_cast<size_t>(pos--)] = thousandSep;
+    }
+    return text;
+}
+
+uint64_t ToUnit(uint64_t bytes, int byteMode, bool roundUp)
+{
+    int shift = byteMode == 1 ? 10 : byteMode == 2 ? 20 : 0;
+    if (shift == 0)
+        return bytes;
+    const uint64_t mask = (uint64_t{1} << shift) - 1;
+    return (bytes >> shift) + (roundUp && (bytes & mask) != 0 ? 1 : 0);
+}
+
+std::string FormatDate(uint64_t newest, uint64_t bytes, const RowFormat& format)
+{
+    if (bytes == 0)
+        return "         -";
+    const char* pattern = "%Y-%m-%d";
+    if (format.dateMode == 0) {
+        if (format.dateOrder == '0')
+            pattern = "%m-%d-%Y";
+        else if (format.dateOrder == '1')
+            pattern = "%d-%m-%Y";
+    }
+    constexpr int64_t kEpochDelta = 11644473600;
+    const time_t seconds = static_cast<time_t>(static_cast<int64_t>(newest / 10000000) - kEpochDelta);
+    struct tm local {};
+    if (localtime_r(&seconds, &local) == nullptr)
+        return {};
+    char buffer[64];
+    const size_t length = strftime(buffer, sizeof buffer, pattern, &local);
+    return std::string(buffer, length);
+}
+
+DirRow MakeRow(const std::string& prefix, const DirStats& stats, const RowFormat& format)
+{
+    DirRow row;
+    std::string& name = row.text[ColDirectory];
+    name = prefix;
+    if (!name.empty() && name.back() == '/')
+        name.pop_back();
+    row.text[ColFiles] = FormatNumber(stats.files, 8, format.thousandSep);
+    row.text[ColBytes] = FormatNumber(ToUnit(stats.bytes, format.byteMode, true), 16, format.thousandSep);
+    row.text[ColOccupied] =
+        FormatNumber(ToUnit(stats.occupied, format.byteMode, true), 16, format.thousandSep);
+    row.text[ColDate] = FormatDate(stats.newest, stats.bytes, format);
+    return row;
+}
+
+std::string TotalsLine(const DirStats& total, const RowFormat& format)
+{
+    const char* unit = format.byteMode == 1 ? "Kilobytes" : format.byteMode == 2 ? "Megabytes" : "bytes";
+    std::string line = "Total:  ";
+    line += FormatNumber(total.files, 11, format.thousandSep);
+    line += " files  ";
+    line += FormatNumber(ToUnit(total.bytes, format.byteMode, false), 20, format.thousandSep);
+    line += ' ';
+    line += unit;
+    line += "    ";
+    line += FormatNumber(ToUnit(total.occupied, format.byteMode, false), 20, format.thousandSep);
+    line += ' ';
+    line += unit;
+    line += " occupied\r\n";
+    return line;
+}
+
+namespace {
+int FoldCase(int c)
+{
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
+} // namespace
+
+int CompareRows(const DirRow& a, const DirRow& b, int key)
+{
+    const bool descending = key >= 10;
+    const int column = descending ? key - 10 : key;
+    const std::string& left = descending ? b.text[column] : a.text[column];
+    const std::string& right = descending ? a.text[column] : b.text[column];
+    const size_t n = std::min(left.size(), right.size());
+    for (size_t i = 0; i < n; ++i) {
+        // Letters compare as one letter whatever their case; other bytes by their code.
+        // ASCII folding only, so the order never depends on the locale.
+        const int l = FoldCase(static_cast<unsigned char>(left[i]));
+        const int r = FoldCase(static_cast<unsigned char>(right[i]));
+        if (l != r)
+            return l - r;
+    }
+    return static_cast<int>(left.size() > n) - static_cast<int>(right.size() > n);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "scan/RowFormat.h"
+#include "scan/ScanFeed.h"
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <functional>
+#include <memory>
+#include <thread>
+
+// Runs scans of the process's current directory on a thread of their own,
+// at most one at a time. The owner's thread starts and stops them and drains
+// the current scan's feed into its list; the worker never waits for it.
+//
+//   ScanWorker worker([&] { post(drainLater); });
+//   worker.StartScan(settings);              // stops a running scan first
+//   ... worker.Drain(list) whenever woken ...
+class ScanWorker {
+public:
+    using Wake = std::function<void()>;
+    // `wake` is called from a walking thread when the current scan has news.
+    explicit ScanWorker(Wake wake = {});
+    ~ScanWorker();
+    ScanWorker(const ScanWorker&) = delete;
+    ScanWorker& operator=(const ScanWorker&) = delete;
+
+    // Stops a running scan, then scans the current directory with `settings`.
+    void StartScan(const ScanSettings& settings);
+    // Asks the worker to stop and waits at most 2000 ms for it; a worker that
+    // has not ended by then is let go with its own stop flag and feed.
+    void StopScan();
+
+    // Applies the current scan's news to `list`; true once that scan has ended
+    // and everything it made is applied.
+    bool Drain(ScanList& list);
+    // 1 from StartScan until the worker ends by itself.
+    bool IsRunning() const;
+    // How many workers were let go because they did not stop in time.
+    int ForcedCount() const { return m_forced; }
+    // Test hook: how long StopScan waits before letting a worker go.
+    void SetStopTimeout(std::chrono::milliseconds timeout) { m_stopTimeout = timeout; }
+    // Test hook: handed to every later scan's walk (see ScanRequest::onDirectory).
+    void SetDirectoryHook(std::function<void(const std::string&)> hook) { m_hook = std::move(hook); }
+
+private:
+    struct Context;
+    void StartWorker(std::shared_ptr<Context> context);
+    static void ScanThreadProc(std::shared_ptr<Context> context);
+
+    Wake m_wake;
+    std::shared_ptr<Context> m_context; // the current scan's
+    std::thread m_hScanThread;
+    int m_forced = 0;
+    std::chrono::milliseconds m_stopTimeout{2000};
+    std::function<void(const std::string&)> m_hook;
+};
