@@ -94,6 +94,8 @@ int CompareRows(const DirRow& a, const DirRow& b, int key)
 {
     const bool descending = key >= 10;
     const int column = descending ? key - 10 : key;
+    if (column < 0 || column >= ColumnCount)
+        return 0; // no such column: leave the order alone rather than read past the texts
     const std::string& left = descending ? b.text[column] : a.text[column];
     const std::string& right = descending ? a.text[column] : b.text[column];
     const size_t n = std::min(left.size(), right.size());

@@ -124,6 +124,14 @@ bool ScanWorker::Drain(ScanList& list)
     return m_context->feed->Drain(list);
 }
 
+bool ScanWorker::WaitForEnd(std::chrono::milliseconds timeout)
+{
+    if (!m_context)
+        return true;
+    std::unique_lock lock(m_context->endMutex);
+    return m_context->endChanged.wait_for(lock, timeout, [&] { return m_context->ended; });
+}
+
 bool ScanWorker::IsRunning() const
 {
     return m_context && m_context->running;

@@ -35,6 +35,9 @@ public:
     // Applies the current scan's news to `list`; true once that scan has ended
     // and everything it made is applied.
     bool Drain(ScanList& list);
+    // Waits at most `timeout` for the current scan to end; true when it has
+    // (or there is none). A consumer without an event loop drains after it.
+    bool WaitForEnd(std::chrono::milliseconds timeout);
     // 1 from StartScan until the worker ends by itself.
     bool IsRunning() const;
     // How many workers were let go because they did not stop in time.

@@ -1,0 +1,77 @@
+#include "app/CMainFrame.h"
+
+#include "app/CStatusPane.h"
+#include "app/CommandIds.h"
+#include "view/CSpanmeterView.h"
+
+#include <QAction>
+#include <QStatusBar>
+
+CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle(QStringLiteral("Spanmeter"));
+}
+
+bool CMainFrame::OnCreate() {
+    if (!createActions()) {
+        return false;
+    }
+    createMenus();
+    createToolBar();
+    createStatusBar();
+    return true;
+}
+
+void CMainFrame::SetView(CSpanmeterView* view) {
+    m_view = view;
+    setCentralWidget(view);
+
+    connect(Action(ID_DIR_UP), &QAction::triggered, view, &CSpanmeterView::OnDirUp);
+    connect(Action(ID_VIEW_EXPANDED), &QAction::triggered, view, &CSpanmeterView::OnViewExpanded);
+    connect(Action(ID_VIEW_COMPRESSED), &QAction::triggered, view,
+            &CSpanmeterView::OnViewCompressed);
+    connect(Action(ID_VIEW_REFRESH), &QAction::triggered, view, &CSpanmeterView::OnViewRefresh);
+    connect(Action(ID_HELP_CONTENTS), &QAction::triggered, view, &CSpanmeterView::OnHelpContents);
+
+    connect(view, &CSpanmeterView::scanStatusChanged, this,
+            [this](const QString& text) { SetPaneText(1, text); });
+    connect(view, &CSpanmeterView::viewModeChanged, this, &CMainFrame::OnViewModeChanged);
+    view->setFocus();
+}
+
+CSpanmeterView* CMainFrame::View() const {
+    return m_view;
+}
+
+QAction* CMainFrame::Action(int commandId) const {
+    return m_actions.value(commandId, nullptr);
+}
+
+void CMainFrame::SetPaneText(int pane, const QString& text) {
+    if (pane == 0) {
+        // Goes straight to the pane, until the next prompt replaces it.
+        m_wndStatusBar->showMessage(text);
+    } else if (pane == 1) {
+        m_scanPane->setText(text);
+    }
+}
+
+QString CMainFrame::PaneText(int pane) const {
+    if (pane == 0) {
+        const QString message = m_wndStatusBar->currentMessage();
+        return message.isEmpty() ? m_messagePane->text() : message;
+    }
+    return pane == 1 ? m_scanPane->text() : QString();
+}
+
+QMenu* CMainFrame::createPopupMenu() {
+    return nullptr;
+}
+
+void CMainFrame::OnViewModeChanged(bool compressed) {
+    QAction* shown = Action(compressed ? ID_VIEW_COMPRESSED : ID_VIEW_EXPANDED);
+    QAction* offered = Action(compressed ? ID_VIEW_EXPANDED : ID_VIEW_COMPRESSED);
+    shown->setVisible(false);
+    shown->setEnabled(false);
+    offered->setVisible(true);
+    offered->setEnabled(true);
+}

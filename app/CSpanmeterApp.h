@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPointer>
+
+#include <memory>
+
+class CMainFrame;
+class CSpanmeterDoc;
+class QApplication;
+
+// The application object: owns the QApplication, the document and the main
+// window, and keeps the start directory named on the command line.
+class CSpanmeterApp {
+public:
+    // Makes the QApplication, which takes Qt's own options out of the
+    // arguments; when one exists already (a test), that one is used.
+    CSpanmeterApp(int& argc, char** argv);
+    ~CSpanmeterApp();
+    CSpanmeterApp(const CSpanmeterApp&) = delete;
+    CSpanmeterApp& operator=(const CSpanmeterApp&) = delete;
+
+    // Start-up: the document, the main window, the view's first scan. False
+    // when the window could not be made; the program then ends.
+    bool InitInstance();
+    // Runs the event loop until the main window is closed.
+    int Run();
+
+    // The one application object, nullptr before it is made and after it is gone.
+    static CSpanmeterApp* Instance();
+
+    // The start directory as the command line gave it (raw bytes); empty when
+    // it names none.
+    const QByteArray& CmdLineDir() const { return m_strCmdLineDir; }
+    CSpanmeterDoc* Document() const { return m_document.get(); }
+    CMainFrame* MainFrame() const;
+
+private:
+    void ParseCommandLine();
+
+    std::unique_ptr<QApplication> m_application; // first made, last gone
+    QList<QByteArray> m_arguments;
+    QByteArray m_strCmdLineDir;
+    std::unique_ptr<CSpanmeterDoc> m_document;
+    QPointer<CMainFrame> m_mainFrame;
+};

@@ -1,0 +1,123 @@
+// The frame's actions, menu, tool bar and status bar, all made from the one
+// command table.
+#include "app/CMainFrame.h"
+
+#include "app/CStatusPane.h"
+#include "app/CommandIds.h"
+#include "app/CommandTable.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+
+// The resources live in a static library; this pulls them into the program.
+// (Outside any namespace, as the resource's init function is global.)
+static void LoadResources() {
+    static bool loaded = false;
+    if (!loaded) {
+        Q_INIT_RESOURCE(spanmeter);
+        loaded = true;
+    }
+}
+
+namespace {
+
+constexpr int kImageSize = 16;
+
+} // namespace
+
+bool CMainFrame::createActions() {
+    LoadResources();
+    const QPixmap strip(QStringLiteral(":/spanmeter/toolbar.png"));
+    if (strip.isNull()) {
+        return false;
+    }
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/spanmeter/spanmeter-16.png"));
+    icon.addFile(QStringLiteral(":/spanmeter/spanmeter-32.png"));
+    setWindowIcon(icon);
+
+    for (const CommandInfo& command : CommandTable()) {
+        auto* action = new QAction(this);
+        action->setData(command.id);
+        if (command.menuText != nullptr) {
+            // The text after the tab is what the menu shows as the key.
+            action->setText(QString::fromLatin1(command.menuText));
+        }
+        if (command.prompt != nullptr) {
+            const QString prompt = QString::fromLatin1(command.prompt);
+            const qsizetype split = prompt.indexOf(u'\n');
+            action->setStatusTip(prompt.left(split));
+            action->setToolTip(prompt.mid(split + 1));
+        }
+        if (command.image >= 0) {
+            action->setIcon(
+                QIcon(strip.copy(command.image * kImageSize, 0, kImageSize, kImageSize)));
+            action->setIconVisibleInMenu(false);
+        }
+        action->setShortcuts(command.keys);
+        // Keys without a menu item or button still work anywhere in the window.
+        addAction(action);
+        m_actions.insert(command.id, action);
+    }
+    connect(Action(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
+    return true;
+}
+
+void CMainFrame::createMenus() {
+    const auto fill = [this](QMenu* menu, std::span<const int> layout) {
+        for (const int id : layout) {
+            if (id == 0) {
+                menu->addSeparator();
+            } else {
+                menu->addAction(Action(id));
+            }
+        }
+    };
+    fill(menuBar()->addMenu(QStringLiteral("&File")), FileMenuLayout());
+    fill(menuBar()->addMenu(QStringLiteral("&Help")), HelpMenuLayout());
+}
+
+void CMainFrame::createToolBar() {
+    m_wndToolBar = new QToolBar(this);
+    m_wndToolBar->setObjectName(QStringLiteral("ToolBar"));
+    m_wndToolBar->setMovable(false);
+    m_wndToolBar->setFloatable(false);
+    m_wndToolBar->setIconSize(QSize(kImageSize, kImageSize));
+    m_wndToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (const int id : ToolBarLayout()) {
+        if (id == 0) {
+            m_wndToolBar->addSeparator();
+        } else {
+            m_wndToolBar->addAction(Action(id));
+        }
+    }
+    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
+}
+
+void CMainFrame::createStatusBar() {
+    m_wndStatusBar = new QStatusBar(this);
+    m_wndStatusBar->setObjectName(QStringLiteral("StatusBar"));
+
+    // Pane 0: "Ready" while idle; prompts are shown over it as messages.
+    m_messagePane = new QLabel(QStringLiteral("Ready"), m_wndStatusBar);
+    m_messagePane->setTextFormat(Qt::PlainText);
+    m_messagePane->setMargin(2);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        m_messagePane->setMinimumWidth(screen->geometry().width() / 4);
+    }
+    m_wndStatusBar->addWidget(m_messagePane, 1);
+
+    // Pane 1: the scan pane, sized to seventy X and showing them until the
+    // first scan text arrives.
+    m_scanPane = new CStatusPane(QString(70, u'X'), m_wndStatusBar);
+    m_wndStatusBar->addPermanentWidget(m_scanPane);
+
+    setStatusBar(m_wndStatusBar);
+}

@@ -1,0 +1,128 @@
+#include "cli/CommandLine.h"
+
+#include <string_view>
+
+namespace {
+
+bool ParseUnit(std::string_view value, int& byteMode) {
+    if (value == "bytes")
+        byteMode = 0;
+    else if (value == "kilobytes")
+        byteMode = 1;
+    else if (value == "megabytes")
+        byteMode = 2;
+    else
+        return false;
+    return true;
+}
+
+bool ParseThreads(std::string_view value, int& threads) {
+    if (value == "1")
+        threads = 1;
+    else if (value == "2")
+        threads = 2;
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
+const char* CommandLine::Usage() {
+    return "Usage: spanmeter-report [-e|--expanded] [-u bytes|kilobytes|megabytes]\n"
+           "                        [-d|--fixed-date] [-j N|--threads N] [DIR]\n"
+           "Writes the disk-usage report of DIR (default: the current directory) to\n"
+           "standard output, lines ended by CR LF.\n"
+           "\n"
+           "  -e, --expanded     a row for every directory (default: the directory's own\n"
+           "                     files on one row, each subdirectory with all below it on one)\n"
+           "  -u UNIT            sizes in bytes, kilobytes or megabytes (default: bytes)\n"
+           "  -d, --fixed-date   dates as year-month-day whatever the locale\n"
+           "  -j, --threads N    walk with 1 or 2 threads (default: 2)\n"
+           "  -h, --help         show this help and exit\n";
+}
+
+CommandLine CommandLine::Parse(int argc, const char* const argv[]) {
+    CommandLine line;
+    bool haveDirectory = false;
+    bool optionsEnded = false;
+    const auto fail = [&line](std::string message) {
+        line.action = Action::Error;
+        line.error = std::move(message);
+        return line;
+    };
+    const auto takeDirectory = [&](std::string_view arg) {
+        if (haveDirectory)
+            return false;
+        line.directory = std::string(arg);
+        haveDirectory = true;
+        return true;
+    };
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            if (!takeDirectory(arg))
+                return fail("more than one directory given: " + std::string(arg));
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg.starts_with("--")) {
+            std::string_view name = arg;
+            std::string_view value;
+            const bool hasValue = arg.find('=') != std::string_view::npos;
+            if (hasValue) {
+                name = arg.substr(0, arg.find('='));
+                value = arg.substr(arg.find('=') + 1);
+            }
+            if (name == "--help" && !hasValue)
+                line.action = Action::Help;
+            else if (name == "--expanded" && !hasValue)
+                line.expanded = true;
+            else if (name == "--fixed-date" && !hasValue)
+                line.fixedDate = true;
+            else if (name == "--threads") {
+                if (!hasValue) {
+                    if (i + 1 >= argc)
+                        return fail("option --threads needs a value");
+                    value = argv[++i];
+                }
+                if (!ParseThreads(value, line.threads))
+                    return fail("--threads takes 1 or 2, not '" + std::string(value) + "'");
+            } else {
+                return fail("unknown option: " + std::string(arg));
+            }
+            continue;
+        }
+        // A cluster of short options ("-ed"); -u and -j take the rest or the next argument.
+        for (size_t k = 1; k < arg.size(); ++k) {
+            const char option = arg[k];
+            if (option == 'e') {
+                line.expanded = true;
+            } else if (option == 'd') {
+                line.fixedDate = true;
+            } else if (option == 'h') {
+                line.action = Action::Help;
+            } else if (option == 'u' || option == 'j') {
+                std::string_view value = arg.substr(k + 1);
+                if (value.empty()) {
+                    if (i + 1 >= argc)
+                        return fail(std::string("option -") + option + " needs a value");
+                    value = argv[++i];
+                }
+                if (option == 'u' && !ParseUnit(value, line.byteMode))
+                    return fail("-u takes bytes, kilobytes or megabytes, not '" +
+                                std::string(value) + "'");
+                if (option == 'j' && !ParseThreads(value, line.threads))
+                    return fail("-j takes 1 or 2, not '" + std::string(value) + "'");
+                break;
+            } else {
+                return fail(std::string("unknown option: -") + option);
+            }
+        }
+    }
+    return line;
+}

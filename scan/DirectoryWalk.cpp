@@ -1,0 +1,71 @@
+#include "scan/DirectoryWalk.h"
+
+#include "scan/ClusterInfo.h"
+#include "scan/RowText.h"
+#include "scan/TreeWalker.h"
+#include "scan/WalkShared.h"
+
+#include <algorithm>
+#include <memory>
+#include <sys/statvfs.h>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kMaxThreads = 16;
+
+uint64_t FreeBytes(int fd) {
+    struct statvfs volume {};
+    if (fd < 0 || ::fstatvfs(fd, &volume) != 0)
+        return 0;
+    const uint64_t unit = volume.f_frsize != 0 ? volume.f_frsize : volume.f_bsize;
+    return static_cast<uint64_t>(volume.f_bavail) * unit;
+}
+
+} // namespace
+
+bool RunScan(const ScanRequest& request, ScanList& list, const std::atomic<bool>& stop) {
+    const RowFormat& format = request.settings.format;
+    list.SetStatusText(TotalsLine(DirStats{}, format));
+    list.ClearRows();
+    if (!request.path.empty())
+        list.SetColumnTitle(request.path.back() == '/' ? request.path : request.path + "/");
+
+    CClusterInfo cluster;
+    cluster.SetRoot(request.path);
+    const uint32_t clusterSize = cluster.GetClusterSize();
+
+    const int threads = std::clamp(request.settings.threads, 1, kMaxThreads);
+    WalkShared shared(request, list, stop, clusterSize, threads);
+    std::vector<std::unique_ptr<TreeWalker>> walkers;
+    std::vector<std::thread> helpers;
+    walkers.push_back(std::make_unique<TreeWalker>(shared));
+    for (int i = 1; i < threads; ++i) {
+        auto walker = std::make_unique<TreeWalker>(shared);
+        try {
+            helpers.emplace_back(&TreeWalker::Help, walker.get());
+            walkers.push_back(std::move(walker));
+        } catch (const std::system_error&) {
+            shared.DropThread(); // fewer threads walk the same tree
+        }
+    }
+    walkers.front()->WalkStart(request.startFd);
+    walkers.front()->Help();
+    for (std::thread& helper : helpers)
+        helper.join();
+
+    if (shared.Interrupted()) {
+        list.SetStatusText("Operation interrupted");
+        return false;
+    }
+    DirStats total;
+    for (const auto& walker : walkers)
+        total.Add(walker->Total());
+    list.SortRows(0);
+    list.SetFreeBytes(FreeBytes(request.startFd));
+    list.SetTotals(total);
+    list.SetStatusText(TotalsLine(total, format));
+    return true;
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "scan/DirRow.h"
+#include "scan/DirStats.h"
+#include "scan/DirectoryWalk.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// A directory as the file system knows it, whatever path led to it.
+struct DirId {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    bool operator==(const DirId&) const = default;
+};
+
+// The directories above a handed-over subtree, outermost first in each link.
+// Shared read-only by every subtree handed on from below it.
+struct Ancestry {
+    std::shared_ptr<const Ancestry> up;
+    std::vector<DirId> ids;
+
+    bool Contains(DirId id) const {
+        for (const Ancestry* link = this; link != nullptr; link = link->up.get())
+            for (const DirId& known : link->ids)
+                if (known == id)
+                    return true;
+        return false;
+    }
+};
+
+// A first-level subdirectory of the compressed view. Its subtree may be walked
+// in parts by several threads; the part that ends last adds the row.
+struct Group {
+    std::string prefix;
+    DirStats stats;
+    int parts = 1;
+};
+
+// A subdirectory handed from a busy walking thread to an idle one.
+struct WalkTask {
+    int parentFd = -1; // a descriptor of the parent, owned by the task
+    std::string name;
+    std::string parentPrefix;
+    uint64_t listedIno = 0; // the inode the parent's listing gave
+    unsigned depth = 0;
+    Group* group = nullptr; // the compressed view's group below the first level
+    std::shared_ptr<const Ancestry> ancestry;
+};
+
+// What the walking threads of one scan share: the settings, the list (one
+// caller at a time), the stop state, the subtrees waiting for a thread and
+// the groups of the compressed view.
+class WalkShared {
+public:
+    WalkShared(const ScanRequest& request, ScanList& list, const std::atomic<bool>& stop,
+               uint32_t clusterSize, int threads);
+    ~WalkShared();
+    WalkShared(const WalkShared&) = delete;
+    WalkShared& operator=(const WalkShared&) = delete;
+
+    const RowFormat& Format() const { return m_request.settings.format; }
+    bool Compressed() const { return m_request.settings.compressed != 0; }
+    uint32_t ClusterSize() const { return m_clusterSize; }
+
+    // Set by the thread that opens the start directory, before any subtree is
+    // handed over, so every later reader sees it through the task queue's lock.
+    void SetStartDevice(dev_t dev) { m_startDev = dev; }
+    dev_t StartDevice() const { return m_startDev; }
+
+    // True once a stop was asked for; every thread then ends at its next directory.
+    bool StopRequested();
+    bool Interrupted() const { return m_interrupted.load(std::memory_order_relaxed); }
+    void CallHook(const std::string& prefix) const;
+
+    void SetStatusText(const std::string& text);
+    // Appends the rows and empties `rows`.
+    void AppendRows(std::vector<DirRow>& rows);
+
+    Group* NewGroup(const std::string& prefix);
+    // Adds a thread's share of a group; true when it was the last part.
+    bool FinishGroupPart(Group* group, const DirStats& part);
+
+    // A thread waits for work: a cheap hint for busy threads to hand some over.
+    bool WantWork() const { return m_wantWork.load(std::memory_order_relaxed); }
+    // Queues a subtree; `task.group` gains a part.
+    void Give(WalkTask&& task);
+    // Waits for a subtree; false once every thread is idle and nothing is queued.
+    bool Take(WalkTask& task);
+    // A thread that was counted on could not be started.
+    void DropThread();
+
+private:
+    const ScanRequest& m_request;
+    ScanList& m_list;
+    const std::atomic<bool>& m_stop;
+    const uint32_t m_clusterSize;
+    dev_t m_startDev = 0;
+    std::atomic<bool> m_interrupted{false};
+    std::atomic<bool> m_wantWork{false};
+
+    std::mutex m_listMutex;
+
+    std::mutex m_mutex; // guards everything below
+    std::condition_variable m_changed;
+    std::deque<WalkTask> m_tasks;
+    std::vector<std::unique_ptr<Group>> m_groups;
+    int m_threads;
+    int m_idle = 0;
+    bool m_done = false;
+};

@@ -1,0 +1,195 @@
+#include "view/CSpanmeterView.h"
+
+#include "scan/Columns.h"
+#include "scan/LocaleInfo.h"
+#include "settings/SettingsStore.h"
+#include "view/CListControl.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMetaObject>
+
+#include <unistd.h>
+
+namespace {
+
+// The status pane shows one line; the totals line keeps its line end for the report.
+QString ForPane(QString text) {
+    while (text.endsWith(u'\n') || text.endsWith(u'\r'))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+CSpanmeterView::CSpanmeterView(QWidget* parent)
+    : QTreeView(parent), m_thousandSep(LocaleThousandSep()), m_dateOrder(LocaleDateOrder()),
+      m_list(new CListControl(this)), m_worker([this] {
+          // On a walking thread: only post; the drain runs on the GUI thread.
+          QMetaObject::invokeMethod(this, &CSpanmeterView::DrainScan, Qt::QueuedConnection);
+      }) {
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setItemsExpandable(false);
+    setExpandsOnDoubleClick(false);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setAllColumnsShowFocus(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    setModel(m_list);
+
+    QHeaderView* head = header();
+    head->setSectionsMovable(false);
+    head->setSectionsClickable(true);
+    head->setSortIndicatorShown(false);
+    head->setStretchLastSection(false);
+    head->setSectionResizeMode(QHeaderView::Interactive);
+    // A column may be dragged down to nothing; its cells then show nothing.
+    head->setMinimumSectionSize(0);
+    connect(head, &QHeaderView::sectionClicked, this, &CSpanmeterView::OnColumnClick);
+    connect(m_list, &CListControl::statusTextChanged, this,
+            [this](const QString& text) { emit scanStatusChanged(ForPane(text)); });
+}
+
+CSpanmeterView::~CSpanmeterView() {
+    OnDestroy();
+}
+
+void CSpanmeterView::OnDestroy() {
+    // Rows first: the worker never touches them, it only posts news that
+    // dies with this object.
+    m_list->ClearRows();
+    m_worker.StopScan();
+}
+
+void CSpanmeterView::OnInitialUpdate(const QByteArray& startDir) {
+    viewport()->update();
+    m_startDir = startDir;
+
+    m_treeView = ReadRegNumber(QStringLiteral("TreeView"), 1);
+    m_dateMode = ReadRegNumber(QStringLiteral("DateMode"), 0);
+    m_byteMode = ReadRegNumber(QStringLiteral("ByteModeView"), 0);
+
+    if (m_list->columnCount() == 0) {
+        for (const ColumnSpec& column : kColumns) {
+            const char* title = column.id == ColBytes ? UnitTitle(m_byteMode) : column.title;
+            InsertColumn(column.id, QString::fromLatin1(title),
+                         column.alignRight ? Qt::AlignRight : Qt::AlignLeft, column.initialWidth);
+        }
+    }
+
+    // The tool bar offers the mode that is not shown: every start is compressed.
+    emit viewModeChanged(true);
+
+    if (!m_startDir.isEmpty() && ::chdir(m_startDir.constData()) != 0) {
+        // A start directory that cannot be entered: the current one is scanned.
+    }
+
+    const QString fontName =
+        ReadRegString(QStringLiteral("fontname"), QStringLiteral("Courier New"));
+    const int fontSize = ReadRegNumber(QStringLiteral("fontsize"), 9);
+    SetListFont(CreatePointFont(fontName, fontSize));
+
+    window()->setWindowTitle(QStringLiteral("Spanmeter"));
+    StartScan();
+}
+
+void CSpanmeterView::StartScan() {
+    ScanSettings settings;
+    settings.compressed = m_compressed;
+    settings.format.byteMode = m_byteMode;
+    settings.format.dateMode = m_dateMode;
+    settings.format.thousandSep = m_thousandSep;
+    settings.format.dateOrder = m_dateOrder;
+    settings.threads = 2;
+
+    m_scanEnded = false;
+    m_worker.StartScan(settings);
+    emit scanStarted();
+}
+
+void CSpanmeterView::StopScan() {
+    m_worker.StopScan();
+}
+
+void CSpanmeterView::DrainScan() {
+    const bool ended = m_worker.Drain(*m_list);
+    if (ended && !m_scanEnded) {
+        m_scanEnded = true;
+        emit scanFinished();
+    }
+}
+
+void CSpanmeterView::InsertColumn(int index, const QString& title, Qt::Alignment alignment,
+                                  int width) {
+    m_list->InsertColumn(index, title, alignment);
+    header()->resizeSection(index, width);
+}
+
+int CSpanmeterView::ColumnWidth(int column) const {
+    return header()->sectionSize(column);
+}
+
+void CSpanmeterView::SetColumnWidth(int column, int width) {
+    header()->resizeSection(column, width);
+}
+
+Qt::Alignment CSpanmeterView::ColumnFormat(int column) const {
+    return m_list->ColumnAlignment(column) & Qt::AlignHorizontal_Mask;
+}
+
+int CSpanmeterView::StringWidth(const QString& text) const {
+    return fontMetrics().horizontalAdvance(text);
+}
+
+int CSpanmeterView::SelectedCount() const {
+    return static_cast<int>(selectionModel()->selectedRows().size());
+}
+
+int CSpanmeterView::SelectionMark() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+QFont CSpanmeterView::CreatePointFont(const QString& name, int pointSize) {
+    // A size that makes no font leaves the list with the default font.
+    if (pointSize <= 0)
+        return QFont();
+    QFont listFont(name, pointSize);
+    // Whole-pixel advances, as the column widths are counted in whole
+    // characters: sixteen digits of a 9-point font fill 112 pixels, not 115.
+    listFont.setHintingPreference(QFont::PreferFullHinting);
+    return listFont;
+}
+
+void CSpanmeterView::SetListFont(const QFont& listFont) {
+    m_font = listFont;
+    setFont(listFont);
+    m_list->SetRowHeight(QFontInfo(font()).pixelSize() + 6);
+    doItemsLayout();
+}
+
+const DirStats& CSpanmeterView::Total() const {
+    return m_list->Total();
+}
+
+uint64_t CSpanmeterView::FreeBytes() const {
+    return m_list->FreeBytes();
+}
+
+void CSpanmeterView::OnColumnClick(int column) {
+    if (column < 0 || column >= ColumnCount)
+        return;
+    int& descending = m_sortDescending[static_cast<size_t>(column)];
+    if (column == m_sortColumn)
+        descending = descending == 0 ? 1 : 0;
+    else
+        descending = 0;
+    m_sortColumn = column;
+    m_list->SortRows(descending == 1 ? column + 10 : column);
+    // The tree form of the Directory column depends on the last column clicked.
+    viewport()->update();
+}

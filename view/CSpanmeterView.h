@@ -1,0 +1,112 @@
+#pragma once
+
+#include "scan/DirStats.h"
+#include "scan/ScanWorker.h"
+
+#include <QByteArray>
+#include <QFont>
+#include <QPointer>
+#include <QTreeView>
+
+#include <array>
+#include <cstdint>
+
+class CListControl;
+class QTextBrowser;
+
+// The result list: one row per directory of the last scan, drawn by the view
+// itself in the list font. It owns the rows (through its list control), the
+// list font and the scan worker; the process's current directory is the
+// directory on display.
+class CSpanmeterView : public QTreeView {
+    Q_OBJECT
+
+public:
+    explicit CSpanmeterView(QWidget* parent = nullptr);
+    // Releases the rows and stops a running scan.
+    ~CSpanmeterView() override;
+
+    // The start-up sequence: settings, columns, tool bar state, start
+    // directory, list font, window title, first scan.
+    void OnInitialUpdate(const QByteArray& startDir);
+    // Stops a running scan and scans the current directory again.
+    void StartScan();
+    // Asks the running scan to stop and waits for it, at most 2000 ms.
+    void StopScan();
+    bool IsScanning() const { return m_worker.IsRunning(); }
+
+    // The list control: rows, column titles, totals and free space.
+    CListControl* List() const { return m_list; }
+    int ColumnWidth(int column) const;
+    void SetColumnWidth(int column, int width);
+    Qt::Alignment ColumnFormat(int column) const;
+    // Pixel width of a text in the list font.
+    int StringWidth(const QString& text) const;
+    int SelectedCount() const;
+    // The row at the selection mark (the current row), -1 when there is none.
+    int SelectionMark() const;
+    // Gives the list a font; every row becomes its pixel height + 6 high.
+    void SetListFont(const QFont& listFont);
+    QFont ListFont() const { return m_font; }
+    // The list font of a stored face and size; the default font for a size below 1.
+    static QFont CreatePointFont(const QString& name, int pointSize);
+
+    // The settings the row texts were made with.
+    int ByteMode() const { return m_byteMode; }
+    char ThousandSep() const { return m_thousandSep; }
+    bool IsCompressed() const { return m_compressed != 0; }
+    const QByteArray& StartDir() const { return m_startDir; }
+    const DirStats& Total() const;
+    uint64_t FreeBytes() const;
+
+    // The scan worker, for tests and the benchmark.
+    ScanWorker& Worker() { return m_worker; }
+
+public slots:
+    void OnDirUp();
+    void OnViewExpanded();
+    void OnViewCompressed();
+    void OnViewRefresh();
+    void OnHelpContents();
+    // A click on a column header: sort by that column, a second click reverses.
+    void OnColumnClick(int column);
+
+signals:
+    void scanStatusChanged(const QString& text);
+    // true: the compressed view shows (the tool bar then offers the expanded one).
+    void viewModeChanged(bool compressed);
+    void scanStarted();
+    void scanFinished();
+
+protected:
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void InsertColumn(int index, const QString& title, Qt::Alignment alignment, int width);
+    void DrawCell(QPainter* painter, const QString& text, const QRect& cell, int width,
+                  Qt::Alignment alignment) const;
+    void DrainScan();
+    void OnDestroy();
+    void Descend();
+    void OpenInNewInstance();
+
+    int m_compressed = 1;
+    int m_treeView = 0;
+    int m_sortColumn = 0;
+    QByteArray m_startDir;
+    QFont m_font;
+    std::array<int, 10> m_sortDescending{};
+    int m_byteMode = 0;
+    char m_thousandSep = '.';
+    int m_dateMode = 0;
+    int m_dateOrder = '2';
+
+    CListControl* m_list = nullptr;
+    ScanWorker m_worker;
+    bool m_scanEnded = true; // scanFinished was sent for the current scan
+    QPointer<QTextBrowser> m_helpWindow;
+};

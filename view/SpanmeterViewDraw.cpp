@@ -1,0 +1,76 @@
+#include "view/CListControl.h"
+#include "view/CSpanmeterView.h"
+#include "view/CellText.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+// Every row is drawn here as a whole: background, focus frame, then the five
+// cells at the header's current widths and alignments, so a column the user
+// drags takes effect on the next paint.
+void CSpanmeterView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+    const QHeaderView* head = header();
+    const int columns = m_list->columnCount();
+    if (columns == 0)
+        return;
+    const QRect item(head->sectionViewportPosition(0), option.rect.y(), head->length(),
+                     option.rect.height());
+
+    const QPalette::ColorGroup group = !isEnabled()       ? QPalette::Disabled
+                                       : isActiveWindow() ? QPalette::Active
+                                                          : QPalette::Inactive;
+    const bool selected = selectionModel()->isRowSelected(index.row(), index.parent());
+    const QColor fill = palette().color(group, selected ? QPalette::Highlight : QPalette::Base);
+
+    painter->save();
+    painter->fillRect(item, fill);
+
+    if (hasFocus() && currentIndex().row() == index.row()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = item;
+        focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_HasFocus;
+        focus.backgroundColor = fill;
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, this);
+    }
+
+    if (index.isValid() && index.row() < m_list->RowCount()) {
+        painter->setFont(font());
+        painter->setPen(
+            palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        const DirRow& row = m_list->Row(index.row());
+        int x = item.left();
+        for (int column = 0; column < columns && column < ColumnCount; ++column) {
+            const int width = head->sectionSize(column);
+            QString text =
+                QFile::decodeName(QByteArray::fromStdString(row.text[static_cast<size_t>(column)]));
+            if (column == ColDirectory && m_treeView == 1 && m_sortColumn == ColDirectory)
+                text = TreeForm(text);
+            DrawCell(painter, text, QRect(x, item.top(), item.right() - x + 1, item.height()),
+                     width, ColumnFormat(column));
+            x += width;
+        }
+    }
+    painter->restore();
+}
+
+void CSpanmeterView::DrawCell(QPainter* painter, const QString& text, const QRect& cell, int width,
+                              Qt::Alignment alignment) const {
+    // Too wide a text loses characters at its end, whatever its alignment.
+    const QString shown = FitCellText(painter->fontMetrics(), text, width - 8);
+    if (shown.isEmpty())
+        return;
+    const QRect textRect(cell.left() + 2, cell.top(), width - 4, cell.height());
+    Qt::Alignment horizontal = Qt::AlignRight;
+    if (alignment & Qt::AlignHCenter)
+        horizontal = Qt::AlignHCenter;
+    else if (!(alignment & Qt::AlignRight))
+        horizontal = Qt::AlignLeft;
+    // No mnemonic flag: an "&" in a name is drawn as it is.
+    painter->drawText(textRect, Qt::TextSingleLine | Qt::AlignVCenter | horizontal, shown);
+}

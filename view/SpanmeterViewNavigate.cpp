@@ -1,0 +1,119 @@
+#include "settings/ShellVerbs.h"
+#include "view/CListControl.h"
+#include "view/CSpanmeterView.h"
+#include "view/SecondInstance.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTextBrowser>
+#include <QUrl>
+
+#include <unistd.h>
+
+namespace {
+
+// The directory on display is the process's current directory. A change that
+// fails is not reported: the scan that follows shows the current one again.
+void ChangeDirectory(const char* path) {
+    if (::chdir(path) != 0) {
+        // Nothing to do; see above.
+    }
+}
+
+} // namespace
+
+void CSpanmeterView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        Descend();
+    else if (event->button() == Qt::RightButton)
+        OpenInNewInstance();
+    QTreeView::mouseDoubleClickEvent(event);
+}
+
+void CSpanmeterView::Descend() {
+    if (SelectedCount() != 1)
+        return;
+    const int row = SelectionMark();
+    if (row < 0 || row >= m_list->RowCount())
+        return;
+    // The row's text is a path relative to the current directory, in the
+    // file system's own bytes; the scanned directory's own row is empty.
+    const std::string& directory = m_list->Row(row).text[ColDirectory];
+    if (!directory.empty())
+        ChangeDirectory(directory.c_str());
+    StartScan();
+}
+
+void CSpanmeterView::OpenInNewInstance() {
+    if (SelectedCount() != 1)
+        return;
+    const int row = SelectionMark();
+    if (row < 0 || row >= m_list->RowCount())
+        return;
+    StartSecondInstance(SecondInstanceFor(m_list->Row(row).text[ColDirectory]));
+}
+
+void CSpanmeterView::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        event->accept();
+        window()->close();
+        return;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        // Tab does nothing in the list and is not passed on.
+        event->accept();
+        return;
+    default:
+        QTreeView::keyPressEvent(event);
+    }
+}
+
+bool CSpanmeterView::focusNextPrevChild(bool /*next*/) {
+    // Keeps Tab from moving the focus out of the list.
+    return true;
+}
+
+void CSpanmeterView::OnDirUp() {
+    // At "/" the parent is "/" itself, which is scanned again.
+    ChangeDirectory("..");
+    StartScan();
+}
+
+void CSpanmeterView::OnViewExpanded() {
+    emit viewModeChanged(false);
+    m_compressed = 0;
+    StartScan();
+}
+
+void CSpanmeterView::OnViewCompressed() {
+    emit viewModeChanged(true);
+    m_compressed = 1;
+    StartScan();
+}
+
+void CSpanmeterView::OnViewRefresh() {
+    StartScan();
+}
+
+void CSpanmeterView::OnHelpContents() {
+    if (!m_helpWindow) {
+        m_helpWindow = new QTextBrowser(this);
+        m_helpWindow->setWindowFlag(Qt::Window);
+        m_helpWindow->setAttribute(Qt::WA_DeleteOnClose);
+        m_helpWindow->setOpenExternalLinks(true);
+        m_helpWindow->resize(560, 440);
+        connect(m_helpWindow, &QTextBrowser::sourceChanged, m_helpWindow, [this] {
+            const QString title = m_helpWindow->documentTitle();
+            m_helpWindow->setWindowTitle(title.isEmpty() ? QStringLiteral("Spanmeter") : title);
+        });
+    }
+    // The help file is the program file's path with ".HLP" appended, in HTML.
+    m_helpWindow->setSource(QUrl::fromLocalFile(GetModulePath() + QStringLiteral(".HLP")),
+                            QTextDocument::HtmlResource);
+    m_helpWindow->verticalScrollBar()->setValue(0);
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
+}
