@@ -140,25 +140,31 @@ prepare_tree() {
 tree_summary() { sed -n 2p "$WORK/$1.stamp"; }
 
 # --- timing -----------------------------------------------------------------
-now_us() { local t=${EPOCHREALTIME/[.,]/}; echo $((10#$t)); }
+# EPOCHREALTIME as whole microseconds (its decimal point follows the locale).
+to_us() { local t=${1/[.,]/}; echo $((10#$t)); }
 
 # Runs one command line (an eval-able string); appends "wall_us kib cpu_cs"
 # to the file $2 when given. Its output goes to /dev/null, or to the file $3
 # when given; a failure stops the run.
 run_once() {
-    local cmd=$1 out=${2:-} stdout=${3:-/dev/null} start end mem user sys
-    start=$(now_us)
+    local cmd=$1 out=${2:-} stdout=${3:-/dev/null} start end mem user sys cpu
+    start=$EPOCHREALTIME # read in place: a $(...) would fork inside the interval
     if ! eval "/usr/bin/time -f '%M %U %S' -o '$TMPD/time' $cmd" >"$stdout" 2>"$TMPD/stderr"; then
         sed -n 1,20p "$TMPD/stderr" >&2
         die "failed: $cmd"
     fi
-    end=$(now_us)
+    end=$EPOCHREALTIME
     read -r mem user sys <"$TMPD/time"
-    [ -n "$out" ] && echo "$((end - start)) $mem $(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%d", (u + s) * 100 + 0.5 }')" >>"$out"
-    return 0
+    if [ -n "$out" ]; then
+        cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%d", (u + s) * 100 + 0.5 }')
+        echo "$(($(to_us "$end") - $(to_us "$start"))) $mem $cpu" >>"$out"
+    fi
 }
 
-median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print int((v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+median() {
+    sort -n | awk '{ v[NR] = $1 }
+        END { if (NR % 2) print v[(NR + 1) / 2]; else print int((v[NR / 2] + v[NR / 2 + 1]) / 2) }'
+}
 
 # Times every command of the arrays LABELS / CMDS on one tree; fills
 # MED_US, CPU_CS and PEAK_KIB (indexed like LABELS).

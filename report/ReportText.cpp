@@ -56,6 +56,13 @@ size_t CharLength(std::string_view text, size_t pos) {
 // The first `count` characters of `text` (all of it when it is shorter) and
 // how many characters that is.
 std::string_view CutChars(std::string_view text, int count, int& taken) {
+    // Plain ASCII, the usual case, cuts by bytes.
+    const size_t head = std::min(text.size(), static_cast<size_t>(count));
+    if (std::all_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(head),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        taken = static_cast<int>(head);
+        return text.substr(0, head);
+    }
     size_t pos = 0;
     taken = 0;
     while (taken < count && pos < text.size()) {
@@ -130,6 +137,7 @@ std::string BuildReport(const ReportInput& input) {
         total += width;
 
     std::string out;
+    out.reserve((input.rows.size() + 8) * (static_cast<size_t>(std::max(total, 0)) + 2));
     const size_t nameLength = kProductName.size();
     if (total > static_cast<int>(nameLength))
         out.append(static_cast<size_t>(total) - nameLength, ' ');

@@ -13,7 +13,7 @@
 struct ReportInput {
     std::array<int, ColumnCount> widths{}; // in characters; may be 0 or negative
     std::array<std::string, ColumnCount> headers;
-    std::vector<const DirRow*> rows;       // in the list's current order
+    std::vector<const DirRow*> rows; // in the list's current order
     DirStats total;
     uint64_t freeBytes = 0;
     int byteMode = 0;

@@ -6,9 +6,9 @@
 // list, the drawing, the report and the printout.
 struct ColumnSpec {
     Column id;
-    const char* title;  // column 2's title follows the unit, see UnitTitle
+    const char* title; // column 2's title follows the unit, see UnitTitle
     bool alignRight;
-    int initialWidth;   // pixels
+    int initialWidth; // pixels
 };
 
 inline constexpr ColumnSpec kColumns[ColumnCount] = {
@@ -20,7 +20,6 @@ inline constexpr ColumnSpec kColumns[ColumnCount] = {
 };
 
 // The title of the size column for a unit: 1 kilobytes, 2 megabytes, else bytes.
-inline const char* UnitTitle(int byteMode)
-{
+inline const char* UnitTitle(int byteMode) {
     return byteMode == 1 ? "Kilobytes" : byteMode == 2 ? "Megabytes" : "Bytes";
 }

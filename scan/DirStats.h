@@ -10,8 +10,7 @@ struct DirStats {
     uint64_t occupied = 0; // sum of the sizes, each rounded up to whole clusters
     uint64_t newest = 0;   // newest last-write time as a file time; 0 while no file was counted
 
-    void AddFile(uint64_t size, uint64_t occupiedBytes, uint64_t writeTime)
-    {
+    void AddFile(uint64_t size, uint64_t occupiedBytes, uint64_t writeTime) {
         ++files;
         bytes += size;
         occupied += occupiedBytes;
@@ -19,8 +18,7 @@ struct DirStats {
             newest = writeTime;
     }
 
-    void Add(const DirStats& other)
-    {
+    void Add(const DirStats& other) {
         files += other.files;
         bytes += other.bytes;
         occupied += other.occupied;
@@ -33,8 +31,7 @@ struct DirStats {
 
 // A file time counts 100-nanosecond intervals since 1601-01-01 00:00 UTC.
 // Times before 1601 become 0, which never changes a `newest`.
-inline uint64_t FileTimeFromUnix(int64_t seconds, int64_t nanoseconds)
-{
+inline uint64_t FileTimeFromUnix(int64_t seconds, int64_t nanoseconds) {
     constexpr int64_t kEpochDelta = 11644473600; // seconds from 1601 to 1970
     if (seconds < -kEpochDelta)
         return 0;
@@ -43,8 +40,7 @@ inline uint64_t FileTimeFromUnix(int64_t seconds, int64_t nanoseconds)
 }
 
 // Size rounded up to whole clusters: 0 stays 0, n clusters stay n, one byte more takes another.
-inline uint64_t RoundToClusters(uint64_t size, uint32_t clusterSize)
-{
+inline uint64_t RoundToClusters(uint64_t size, uint32_t clusterSize) {
     const uint64_t clusters = size / clusterSize + (size % clusterSize != 0 ? 1 : 0);
     return clusters * clusterSize;
 }

@@ -11,7 +11,8 @@ struct RowFormat {
 
 // Everything a scan needs to know besides its start directory.
 struct ScanSettings {
-    int compressed = 1; // 1: the start directory and one row per first-level subtree; 0: a row per directory
+    int compressed =
+        1; // 1: the start directory and one row per first-level subtree; 0: a row per directory
     RowFormat format;
-    int threads = 2;    // walking threads; 1 walks in the order a single reader meets the entries
+    int threads = 2; // walking threads; 1 walks in the order a single reader meets the entries
 };

@@ -1,10 +1,10 @@
 #include "scan/RowText.h"
 
 #include <algorithm>
+#include <cstring>
 #include <ctime>
 
-std::string FormatNumber(uint64_t value, int width, char thousandSep)
-{
+std::string FormatNumber(uint64_t value, int width, char thousandSep) {
     if (width <= 0)
         return {};
     std::string text(static_cast<size_t>(width), ' ');
@@ -21,8 +21,7 @@ std::string FormatNumber(uint64_t value, int width, char thousandSep)
     return text;
 }
 
-uint64_t ToUnit(uint64_t bytes, int byteMode, bool roundUp)
-{
+uint64_t ToUnit(uint64_t bytes, int byteMode, bool roundUp) {
     int shift = byteMode == 1 ? 10 : byteMode == 2 ? 20 : 0;
     if (shift == 0)
         return bytes;
@@ -30,8 +29,7 @@ uint64_t ToUnit(uint64_t bytes, int byteMode, bool roundUp)
     return (bytes >> shift) + (roundUp && (bytes & mask) != 0 ? 1 : 0);
 }
 
-std::string FormatDate(uint64_t newest, uint64_t bytes, const RowFormat& format)
-{
+std::string FormatDate(uint64_t newest, uint64_t bytes, const RowFormat& format) {
     if (bytes == 0)
         return "         -";
     const char* pattern = "%Y-%m-%d";
@@ -42,7 +40,8 @@ std::string FormatDate(uint64_t newest, uint64_t bytes, const RowFormat& format)
             pattern = "%d-%m-%Y";
     }
     constexpr int64_t kEpochDelta = 11644473600;
-    const time_t seconds = static_cast<time_t>(static_cast<int64_t>(newest / 10000000) - kEpochDelta);
+    const time_t seconds =
+        static_cast<time_t>(static_cast<int64_t>(newest / 10000000) - kEpochDelta);
     struct tm local {};
     if (localtime_r(&seconds, &local) == nullptr)
         return {};
@@ -51,24 +50,25 @@ std::string FormatDate(uint64_t newest, uint64_t bytes, const RowFormat& format)
     return std::string(buffer, length);
 }
 
-DirRow MakeRow(const std::string& prefix, const DirStats& stats, const RowFormat& format)
-{
+DirRow MakeRow(const std::string& prefix, const DirStats& stats, const RowFormat& format) {
     DirRow row;
     std::string& name = row.text[ColDirectory];
     name = prefix;
     if (!name.empty() && name.back() == '/')
         name.pop_back();
     row.text[ColFiles] = FormatNumber(stats.files, 8, format.thousandSep);
-    row.text[ColBytes] = FormatNumber(ToUnit(stats.bytes, format.byteMode, true), 16, format.thousandSep);
+    row.text[ColBytes] =
+        FormatNumber(ToUnit(stats.bytes, format.byteMode, true), 16, format.thousandSep);
     row.text[ColOccupied] =
         FormatNumber(ToUnit(stats.occupied, format.byteMode, true), 16, format.thousandSep);
     row.text[ColDate] = FormatDate(stats.newest, stats.bytes, format);
     return row;
 }
 
-std::string TotalsLine(const DirStats& total, const RowFormat& format)
-{
-    const char* unit = format.byteMode == 1 ? "Kilobytes" : format.byteMode == 2 ? "Megabytes" : "bytes";
+std::string TotalsLine(const DirStats& total, const RowFormat& format) {
+    const char* unit = format.byteMode == 1   ? "Kilobytes"
+                       : format.byteMode == 2 ? "Megabytes"
+                                              : "bytes";
     std::string line = "Total:  ";
     line += FormatNumber(total.files, 11, format.thousandSep);
     line += " files  ";
@@ -84,14 +84,12 @@ std::string TotalsLine(const DirStats& total, const RowFormat& format)
 }
 
 namespace {
-int FoldCase(int c)
-{
+int FoldCase(int c) {
     return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
 }
 } // namespace
 
-int CompareRows(const DirRow& a, const DirRow& b, int key)
-{
+int CompareRows(const DirRow& a, const DirRow& b, int key) {
     const bool descending = key >= 10;
     const int column = descending ? key - 10 : key;
     if (column < 0 || column >= ColumnCount)
@@ -99,13 +97,28 @@ int CompareRows(const DirRow& a, const DirRow& b, int key)
     const std::string& left = descending ? b.text[column] : a.text[column];
     const std::string& right = descending ? a.text[column] : b.text[column];
     const size_t n = std::min(left.size(), right.size());
-    for (size_t i = 0; i < n; ++i) {
-        // Letters compare as one letter whatever their case; other bytes by their code.
-        // ASCII folding only, so the order never depends on the locale.
-        const int l = FoldCase(static_cast<unsigned char>(left[i]));
-        const int r = FoldCase(static_cast<unsigned char>(right[i]));
-        if (l != r)
-            return l - r;
+    const char* l = left.data();
+    const char* r = right.data();
+    // Sibling paths share long prefixes: skip equal bytes eight at a time and
+    // fold case only where the bytes differ.
+    size_t i = 0;
+    while (i < n) {
+        if (n - i >= sizeof(uint64_t)) {
+            uint64_t lw, rw;
+            std::memcpy(&lw, l + i, sizeof lw);
+            std::memcpy(&rw, r + i, sizeof rw);
+            if (lw == rw) {
+                i += sizeof(uint64_t);
+                continue;
+            }
+        }
+        // Letters compare as one letter whatever their case; other bytes by
+        // their code. ASCII folding only, so the order never depends on the locale.
+        const int lc = FoldCase(static_cast<unsigned char>(l[i]));
+        const int rc = FoldCase(static_cast<unsigned char>(r[i]));
+        if (lc != rc)
+            return lc - rc;
+        ++i;
     }
     return static_cast<int>(left.size() > n) - static_cast<int>(right.size() > n);
 }

@@ -4,8 +4,7 @@
 
 ScanFeed::ScanFeed(Wake wake) : m_wake(std::move(wake)) {}
 
-void ScanFeed::Touch()
-{
+void ScanFeed::Touch() {
     if (!m_pending) {
         m_pending = true;
         // Posting a wake-up never blocks, so it may happen under the lock; that
@@ -16,8 +15,7 @@ void ScanFeed::Touch()
     m_changed.notify_all();
 }
 
-void ScanFeed::ClearRows()
-{
+void ScanFeed::ClearRows() {
     std::lock_guard lock(m_mutex);
     // Rows queued before a clear would be dropped by it anyway.
     m_ops.clear();
@@ -25,8 +23,7 @@ void ScanFeed::ClearRows()
     Touch();
 }
 
-void ScanFeed::AppendRows(std::vector<DirRow>&& rows)
-{
+void ScanFeed::AppendRows(std::vector<DirRow>&& rows) {
     if (rows.empty())
         return;
     std::lock_guard lock(m_mutex);
@@ -40,51 +37,44 @@ void ScanFeed::AppendRows(std::vector<DirRow>&& rows)
     Touch();
 }
 
-void ScanFeed::SetColumnTitle(const std::string& title)
-{
+void ScanFeed::SetColumnTitle(const std::string& title) {
     std::lock_guard lock(m_mutex);
     m_ops.push_back({OpKind::Title, {}, title, 0});
     Touch();
 }
 
-void ScanFeed::SortRows(int key)
-{
+void ScanFeed::SortRows(int key) {
     std::lock_guard lock(m_mutex);
     m_ops.push_back({OpKind::Sort, {}, {}, key});
     Touch();
 }
 
-void ScanFeed::SetStatusText(const std::string& text)
-{
+void ScanFeed::SetStatusText(const std::string& text) {
     std::lock_guard lock(m_mutex);
     m_status = text;
     Touch();
 }
 
-void ScanFeed::SetTotals(const DirStats& total)
-{
+void ScanFeed::SetTotals(const DirStats& total) {
     std::lock_guard lock(m_mutex);
     m_total = total;
     Touch();
 }
 
-void ScanFeed::SetFreeBytes(uint64_t freeBytes)
-{
+void ScanFeed::SetFreeBytes(uint64_t freeBytes) {
     std::lock_guard lock(m_mutex);
     m_freeBytes = freeBytes;
     Touch();
 }
 
-void ScanFeed::Finish()
-{
+void ScanFeed::Finish() {
     std::lock_guard lock(m_mutex);
     m_finished = true;
     m_pending = false; // force one last wake-up so the consumer sees the end
     Touch();
 }
 
-bool ScanFeed::Drain(ScanList& list)
-{
+bool ScanFeed::Drain(ScanList& list) {
     std::vector<Op> ops;
     std::optional<std::string> status;
     std::optional<DirStats> total;
@@ -124,20 +114,17 @@ bool ScanFeed::Drain(ScanList& list)
     return finished;
 }
 
-void ScanFeed::WaitFor(std::chrono::milliseconds timeout)
-{
+void ScanFeed::WaitFor(std::chrono::milliseconds timeout) {
     std::unique_lock lock(m_mutex);
     m_changed.wait_for(lock, timeout, [this] { return m_pending || m_finished; });
 }
 
-void ScanFeed::Detach()
-{
+void ScanFeed::Detach() {
     std::lock_guard lock(m_mutex);
     m_wake = nullptr;
 }
 
-bool ScanFeed::Finished() const
-{
+bool ScanFeed::Finished() const {
     std::lock_guard lock(m_mutex);
     return m_finished;
 }

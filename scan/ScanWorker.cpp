@@ -20,8 +20,7 @@ struct ScanWorker::Context {
     std::condition_variable endChanged;
     bool ended = false;
 
-    ~Context()
-    {
+    ~Context() {
         if (request.startFd >= 0)
             ::close(request.startFd);
     }
@@ -29,8 +28,7 @@ struct ScanWorker::Context {
 
 namespace {
 
-std::string CurrentPath()
-{
+std::string CurrentPath() {
     std::string path(4096, '\0');
     while (::getcwd(path.data(), path.size()) == nullptr) {
         if (errno != ERANGE || path.size() > (1u << 20))
@@ -45,13 +43,11 @@ std::string CurrentPath()
 
 ScanWorker::ScanWorker(Wake wake) : m_wake(std::move(wake)) {}
 
-ScanWorker::~ScanWorker()
-{
+ScanWorker::~ScanWorker() {
     StopScan();
 }
 
-void ScanWorker::StartScan(const ScanSettings& settings)
-{
+void ScanWorker::StartScan(const ScanSettings& settings) {
     if (IsRunning())
         StopScan();
     if (m_hScanThread.joinable())
@@ -71,8 +67,7 @@ void ScanWorker::StartScan(const ScanSettings& settings)
     StartWorker(std::move(context));
 }
 
-void ScanWorker::StartWorker(std::shared_ptr<Context> context)
-{
+void ScanWorker::StartWorker(std::shared_ptr<Context> context) {
     try {
         m_hScanThread = std::thread(&ScanWorker::ScanThreadProc, std::move(context));
     } catch (const std::system_error&) {
@@ -81,8 +76,7 @@ void ScanWorker::StartWorker(std::shared_ptr<Context> context)
     }
 }
 
-void ScanWorker::ScanThreadProc(std::shared_ptr<Context> context)
-{
+void ScanWorker::ScanThreadProc(std::shared_ptr<Context> context) {
     RunScan(context->request, *context->feed, context->stop);
     context->running = false;
     context->feed->Finish();
@@ -93,8 +87,7 @@ void ScanWorker::ScanThreadProc(std::shared_ptr<Context> context)
     context->endChanged.notify_all();
 }
 
-void ScanWorker::StopScan()
-{
+void ScanWorker::StopScan() {
     if (!m_context)
         return;
     m_context->stop = true;
@@ -117,22 +110,19 @@ void ScanWorker::StopScan()
     m_context->feed->Detach();
 }
 
-bool ScanWorker::Drain(ScanList& list)
-{
+bool ScanWorker::Drain(ScanList& list) {
     if (!m_context)
         return true;
     return m_context->feed->Drain(list);
 }
 
-bool ScanWorker::WaitForEnd(std::chrono::milliseconds timeout)
-{
+bool ScanWorker::WaitForEnd(std::chrono::milliseconds timeout) {
     if (!m_context)
         return true;
     std::unique_lock lock(m_context->endMutex);
     return m_context->endChanged.wait_for(lock, timeout, [&] { return m_context->ended; });
 }
 
-bool ScanWorker::IsRunning() const
-{
+bool ScanWorker::IsRunning() const {
     return m_context && m_context->running;
 }

@@ -5,9 +5,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <string>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 
 // Runs scans of the process's current directory on a thread of their own,
@@ -45,7 +45,9 @@ public:
     // Test hook: how long StopScan waits before letting a worker go.
     void SetStopTimeout(std::chrono::milliseconds timeout) { m_stopTimeout = timeout; }
     // Test hook: handed to every later scan's walk (see ScanRequest::onDirectory).
-    void SetDirectoryHook(std::function<void(const std::string&)> hook) { m_hook = std::move(hook); }
+    void SetDirectoryHook(std::function<void(const std::string&)> hook) {
+        m_hook = std::move(hook);
+    }
 
 private:
     struct Context;

@@ -349,6 +349,7 @@ void TreeWalker::FlushRows(bool now) {
     const auto time = std::chrono::steady_clock::now();
     if (now || m_rows.size() >= kBatchRows || time - m_lastFlush >= kBatchTime) {
         m_shared.AppendRows(m_rows);
+        m_rows.reserve(kBatchRows);
         m_lastFlush = time;
     }
 }

@@ -24,8 +24,18 @@ struct DirId {
 // The directories above a handed-over subtree, outermost first in each link.
 // Shared read-only by every subtree handed on from below it.
 struct Ancestry {
-    std::shared_ptr<const Ancestry> up;
+    mutable std::shared_ptr<const Ancestry> up;
     std::vector<DirId> ids;
+
+    Ancestry() = default;
+    Ancestry(const Ancestry&) = delete;
+    Ancestry& operator=(const Ancestry&) = delete;
+    // Releases a long chain link by link instead of recursively.
+    ~Ancestry() {
+        std::shared_ptr<const Ancestry> next = std::move(up);
+        while (next && next.use_count() == 1)
+            next = std::move(next->up);
+    }
 
     bool Contains(DirId id) const {
         for (const Ancestry* link = this; link != nullptr; link = link->up.get())

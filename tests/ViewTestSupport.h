@@ -1,69 +1,63 @@
 #pragma once
 
-// Shared by the list view's tests: real trees, the real settings store in a
-// temporary folder, and views that have finished their scans.
+// Shared by the window's and the list view's tests: the real settings store in
+// a temporary folder, views that have finished their scans, their rows as text.
 
+#include "helpers/TreeMaker.h"
 #include "view/CListControl.h"
 #include "view/CSpanmeterView.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
-#include <QSettings>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
 
 namespace viewtest {
 
-// Creates `relative` below `root`, with the directories it needs, holding `size` bytes.
-inline bool MakeFile(const QString& root, const QString& relative, qint64 size) {
-    const QString path = root + u'/' + relative;
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
-           file.resize(size);
-}
-
-// Points the system-wide settings store at an empty `folder`.
+// Points the system-wide settings store at `folder` and empties it.
 inline void UseEmptySettings(const QString& folder) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, folder);
-    QSettings store(QSettings::NativeFormat, QSettings::SystemScope, QStringLiteral("Veldrun"),
-                    QStringLiteral("Spanmeter"));
-    store.clear();
+    QSettings(QSettings::NativeFormat, QSettings::SystemScope, "Veldrun", "Spanmeter").clear();
 }
 
-inline bool WaitForScan(QSignalSpy& finished, int count = 1) {
+inline bool WaitForScan(const QSignalSpy& finished, qsizetype count = 1) {
     return QTest::qWaitFor([&] { return finished.count() >= count; }, 20000);
 }
 
-// A shown view after its start-up scan of `root` (and an expanded one).
+inline QString Text(const CSpanmeterView& view, int row, int column) {
+    return QString::fromStdString(view.List()->Row(row).text[static_cast<size_t>(column)]);
+}
+
+inline QStringList RowNames(const CSpanmeterView& view) {
+    QStringList names;
+    for (int row = 0; row < view.List()->RowCount(); ++row)
+        names.append(Text(view, row, ColDirectory));
+    return names;
+}
+
+inline int RowOf(const CSpanmeterView& view, const QString& name) {
+    return static_cast<int>(RowNames(view).indexOf(name));
+}
+
+// A shown view after its start-up scan of `root`, then after a scan in the
+// expanded view when asked; nullptr when a scan did not end.
 inline std::unique_ptr<CSpanmeterView> ScannedView(const QString& root, bool expanded = false) {
     auto view = std::make_unique<CSpanmeterView>();
     QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
     view->resize(800, 300);
     view->show();
     view->OnInitialUpdate(QFile::encodeName(root));
-    if (!WaitForScan(finished))
-        return nullptr;
-    if (expanded) {
+    if (expanded && WaitForScan(finished))
         view->OnViewExpanded();
-        if (!WaitForScan(finished, 2))
-            return nullptr;
-    }
-    return view;
+    return WaitForScan(finished, expanded ? 2 : 1) ? std::move(view) : nullptr;
 }
 
-inline QStringList RowNames(const CSpanmeterView& view) {
-    QStringList names;
-    for (int row = 0; row < view.List()->RowCount(); ++row)
-        names.append(QString::fromStdString(view.List()->Row(row).text[ColDirectory]));
-    return names;
-}
-
-inline int RowOf(const CSpanmeterView& view, const QString& name) {
-    return static_cast<int>(RowNames(view).indexOf(name));
+// Makes the first of `names` the current row and selects all of their rows.
+inline void SelectRows(CSpanmeterView& view, const QStringList& names) {
+    view.setCurrentIndex(view.List()->index(RowOf(view, names[0]), 0));
+    for (const QString& name : names)
+        view.selectionModel()->select(view.List()->index(RowOf(view, name), 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 inline void ClickHeader(CSpanmeterView& view, int column) {

@@ -2,14 +2,11 @@
 // in value order, names without regard to case, the scan's own name order.
 #include "ViewTestSupport.h"
 
-#include <QTemporaryDir>
-
 using namespace viewtest;
 
 namespace {
 const QStringList kByName{"", "Alpha", "beta", "delta", "Gamma"};
 const QStringList kBytesUp{"Gamma", "delta", "", "beta", "Alpha"};
-const QStringList kBytesDown{"Alpha", "beta", "", "delta", "Gamma"};
 } // namespace
 
 class TestViewSort : public QObject {
@@ -19,7 +16,6 @@ private slots:
     void initTestCase();
     void clickSequences_data();
     void clickSequences();
-    void rescanRestoresNameOrder();
     void selectionFollowsItsRows();
 
 private:
@@ -30,69 +26,56 @@ private:
 void TestViewSort::initTestCase() {
     UseEmptySettings(m_settings.path());
     // Bytes: "" 10, Alpha 1.000, beta 999, delta 1, Gamma "-" (no files).
-    QVERIFY(MakeFile(m_tree.path(), QStringLiteral("own.bin"), 10));
-    QVERIFY(MakeFile(m_tree.path(), QStringLiteral("Alpha/x.bin"), 1000));
-    QVERIFY(MakeFile(m_tree.path(), QStringLiteral("beta/x.bin"), 999));
-    QVERIFY(MakeFile(m_tree.path(), QStringLiteral("delta/x.bin"), 1));
-    QVERIFY(QDir().mkpath(m_tree.path() + QStringLiteral("/Gamma")));
+    TreeMaker tree(m_tree.path());
+    QVERIFY2(tree.file("own.bin", 10) && tree.file("Alpha/x.bin", 1000) &&
+                 tree.file("beta/x.bin", 999) && tree.file("delta/x.bin", 1) && tree.dir("Gamma"),
+             qPrintable(tree.error()));
 }
 
 void TestViewSort::clickSequences_data() {
-    QTest::addColumn<QList<int>>("clicks");
+    // Clicks on the header of D(irectory), F(iles) or B(ytes), r for a rescan.
+    QTest::addColumn<QString>("clicks");
     QTest::addColumn<QStringList>("order");
 
-    QTest::newRow("no click: by name") << QList<int>{} << kByName;
-    QTest::newRow("Bytes") << QList<int>{2} << kBytesUp;
-    QTest::newRow("Bytes twice") << QList<int>{2, 2} << kBytesDown;
-    QTest::newRow("Bytes three times") << QList<int>{2, 2, 2} << kBytesUp;
-    QTest::newRow("Bytes twice, Files, Bytes") << QList<int>{2, 2, 1, 2} << kBytesUp;
+    QTest::newRow("no click: by name") << "" << kByName;
+    QTest::newRow("Bytes") << "B" << kBytesUp;
+    QTest::newRow("Bytes twice") << "BB" << QStringList{"Alpha", "beta", "", "delta", "Gamma"};
+    QTest::newRow("Bytes three times") << "BBB" << kBytesUp;
+    QTest::newRow("Bytes, Files, Bytes") << "BFB" << kBytesUp;
+    QTest::newRow("Bytes twice, Files, Bytes") << "BBFB" << kBytesUp;
     // Equal texts keep their order: Files holds only "-" and 1.
-    QTest::newRow("Bytes down, then Files")
-        << QList<int>{2, 2, 1} << QStringList{"Gamma", "Alpha", "beta", "", "delta"};
-    QTest::newRow("Directory first: descending")
-        << QList<int>{0} << QStringList{"Gamma", "delta", "beta", "Alpha", ""};
-    QTest::newRow("Directory twice") << QList<int>{0, 0} << kByName;
+    QTest::newRow("Files, stable") << "BBF" << QStringList{"Gamma", "Alpha", "beta", "", "delta"};
+    QTest::newRow("Directory: down") << "D" << QStringList{"Gamma", "delta", "beta", "Alpha", ""};
+    QTest::newRow("rescan: by name") << "BBr" << kByName;
+    // The scan's sort left the flags alone: Bytes was descending, so it flips back.
+    QTest::newRow("rescan, Bytes") << "BBrB" << kBytesUp;
 }
 
 void TestViewSort::clickSequences() {
-    QFETCH(QList<int>, clicks);
+    QFETCH(QString, clicks);
     QFETCH(QStringList, order);
     const auto view = ScannedView(m_tree.path());
     QVERIFY(view);
-    for (int column : clicks)
-        ClickHeader(*view, column);
+    QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
+    for (qsizetype i = 0; i < clicks.size(); ++i) {
+        if (clicks[i] == u'r')
+            view->OnViewRefresh();
+        else
+            ClickHeader(*view, static_cast<int>(QString("DFB").indexOf(clicks[i])));
+        QVERIFY(WaitForScan(finished, clicks.left(i + 1).count(u'r')));
+    }
     QCOMPARE(RowNames(*view), order);
 }
 
-void TestViewSort::rescanRestoresNameOrder() {
-    const auto view = ScannedView(m_tree.path());
-    QVERIFY(view);
-    view->OnColumnClick(ColBytes);
-    view->OnColumnClick(ColBytes);
-    QCOMPARE(RowNames(*view), kBytesDown);
-
-    QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
-    view->OnViewRefresh();
-    QVERIFY(WaitForScan(finished));
-    QCOMPARE(RowNames(*view), kByName);
-    // The scan's sort left the flags alone: Bytes was descending, so it flips back.
-    view->OnColumnClick(ColBytes);
-    QCOMPARE(RowNames(*view), kBytesUp);
-}
-
+// A sort keeps the selected rows and the current one.
 void TestViewSort::selectionFollowsItsRows() {
     const auto view = ScannedView(m_tree.path());
     QVERIFY(view);
-    view->setCurrentIndex(view->List()->index(RowOf(*view, "beta"), 0));
-    view->selectionModel()->select(view->List()->index(RowOf(*view, "Gamma"), 0),
-                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    SelectRows(*view, {"beta", "Gamma"});
     view->OnColumnClick(ColBytes);
-
-    QStringList selected;
-    for (const QModelIndex& index : view->selectionModel()->selectedRows())
-        selected.append(RowNames(*view).at(index.row()));
-    selected.sort();
-    QCOMPARE(selected, QStringList({"Gamma", "beta"}));
+    const QItemSelectionModel* rows = view->selectionModel();
+    QVERIFY(rows->isRowSelected(RowOf(*view, "beta")) &&
+            rows->isRowSelected(RowOf(*view, "Gamma")));
     QCOMPARE(view->SelectionMark(), RowOf(*view, "beta"));
 }
 

@@ -28,8 +28,10 @@ CSpanmeterView::CSpanmeterView(QWidget* parent)
     : QTreeView(parent), m_thousandSep(LocaleThousandSep()), m_dateOrder(LocaleDateOrder()),
       m_list(new CListControl(this)), m_worker([this] {
           // On a walking thread: only post; the drain runs on the GUI thread.
-          QMetaObject::invokeMethod(this, &CSpanmeterView::DrainScan, Qt::QueuedConnection);
+          QMetaObject::invokeMethod(this, &CSpanmeterView::OnScanNews, Qt::QueuedConnection);
       }) {
+    m_drainTimer.setSingleShot(true);
+    connect(&m_drainTimer, &QTimer::timeout, this, &CSpanmeterView::DrainScan);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setItemsExpandable(false);
@@ -115,7 +117,21 @@ void CSpanmeterView::StopScan() {
     m_worker.StopScan();
 }
 
+void CSpanmeterView::OnScanNews() {
+    // A busy walk has news all the time: taking it at most every 50 ms keeps
+    // the rows in large batches and the status pane from relaying itself out
+    // at every directory. The end of a scan is shown at once.
+    constexpr qint64 kInterval = 50;
+    const qint64 since = m_sinceDrain.isValid() ? m_sinceDrain.elapsed() : kInterval;
+    if (since >= kInterval || !m_worker.IsRunning())
+        DrainScan();
+    else if (!m_drainTimer.isActive())
+        m_drainTimer.start(static_cast<int>(kInterval - since));
+}
+
 void CSpanmeterView::DrainScan() {
+    m_drainTimer.stop();
+    m_sinceDrain.restart();
     const bool ended = m_worker.Drain(*m_list);
     if (ended && !m_scanEnded) {
         m_scanEnded = true;

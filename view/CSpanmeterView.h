@@ -4,8 +4,10 @@
 #include "scan/ScanWorker.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QPointer>
+#include <QTimer>
 #include <QTreeView>
 
 #include <array>
@@ -89,6 +91,8 @@ private:
     void InsertColumn(int index, const QString& title, Qt::Alignment alignment, int width);
     void DrawCell(QPainter* painter, const QString& text, const QRect& cell, int width,
                   Qt::Alignment alignment) const;
+    // A walking thread has news: drain now, or soon if a drain just ran.
+    void OnScanNews();
     void DrainScan();
     void OnDestroy();
     void Descend();
@@ -109,4 +113,6 @@ private:
     ScanWorker m_worker;
     bool m_scanEnded = true; // scanFinished was sent for the current scan
     QPointer<QTextBrowser> m_helpWindow;
+    QTimer m_drainTimer; // a drain held back so that news arrives in batches
+    QElapsedTimer m_sinceDrain;
 };
