@@ -5,7 +5,10 @@
 // The list of a scan held in plain memory: the command-line tool's list and the tests'.
 class MemoryList : public ScanList {
 public:
-    void ClearRows() override { rows.clear(); }
+    void ClearRows() override {
+        rows.clear();
+        m_byName.clear();
+    }
     void AppendRows(std::vector<DirRow>&& more) override;
     void SetColumnTitle(const std::string& text) override { title = text; }
     void SortRows(int key) override;
@@ -20,4 +23,10 @@ public:
     uint64_t freeBytes = 0;
     int appendCalls = 0; // how many batches arrived
     int sortCalls = 0;
+
+private:
+    // The rows' positions in name order, merged in batch by batch while the
+    // walk still runs, so the final sort by name costs next to nothing.
+    // Valid while it has as many entries as there are rows.
+    std::vector<uint32_t> m_byName;
 };

@@ -1,6 +1,7 @@
 #include "scan/RowText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <ctime>
 
@@ -32,22 +33,32 @@ uint64_t ToUnit(uint64_t bytes, int byteMode, bool roundUp) {
 std::string FormatDate(uint64_t newest, uint64_t bytes, const RowFormat& format) {
     if (bytes == 0)
         return "         -";
-    const char* pattern = "%Y-%m-%d";
-    if (format.dateMode == 0) {
-        if (format.dateOrder == '0')
-            pattern = "%m-%d-%Y";
-        else if (format.dateOrder == '1')
-            pattern = "%d-%m-%Y";
-    }
     constexpr int64_t kEpochDelta = 11644473600;
     const time_t seconds =
         static_cast<time_t>(static_cast<int64_t>(newest / 10000000) - kEpochDelta);
     struct tm local {};
     if (localtime_r(&seconds, &local) == nullptr)
         return {};
-    char buffer[64];
-    const size_t length = strftime(buffer, sizeof buffer, pattern, &local);
-    return std::string(buffer, length);
+    // Written by hand rather than with strftime: a row per directory makes
+    // this one of the costlier steps of an expanded scan.
+    char digits[16];
+    const auto end =
+        std::to_chars(digits, digits + sizeof digits, int64_t{local.tm_year} + 1900).ptr;
+    const std::string year(digits, end);
+    const auto twoDigits = [](int value) {
+        return std::string{static_cast<char>('0' + value / 10),
+                           static_cast<char>('0' + value % 10)};
+    };
+    const std::string month = twoDigits(local.tm_mon + 1);
+    const std::string day = twoDigits(local.tm_mday);
+    std::string text;
+    if (format.dateMode == 0 && format.dateOrder == '0')
+        text = month + '-' + day + '-' + year;
+    else if (format.dateMode == 0 && format.dateOrder == '1')
+        text = day + '-' + month + '-' + year;
+    else
+        text = year + '-' + month + '-' + day;
+    return text;
 }
 
 DirRow MakeRow(const std::string& prefix, const DirStats& stats, const RowFormat& format) {

@@ -191,6 +191,26 @@ private slots:
         QCOMPARE(list.title, (m_tmp.path() + "/beta/").toStdString());
     }
 
+    // Rows sorted by name batch by batch as they arrive end in the order one
+    // stable sort of all of them gives: ties keep their arrival order.
+    void batchedNameOrderIsStable() {
+        const std::vector<std::string> names = {"b", "A", "a/x", "", "a", "B", "a b", "a/X", "c"};
+        MemoryList batched, whole;
+        for (size_t i = 0; i < names.size(); i += 2) {
+            std::vector<DirRow> batch;
+            for (size_t j = i; j < std::min(i + 2, names.size()); ++j)
+                batch.push_back(DirRow{{names[j], std::to_string(j)}});
+            batched.AppendRows(std::vector<DirRow>(batch));
+            whole.rows.insert(whole.rows.end(), batch.begin(), batch.end());
+        }
+        batched.SortRows(0);
+        whole.SortRows(0);
+        for (size_t i = 0; i < names.size(); ++i)
+            QCOMPARE(batched.rows[i].text[1], whole.rows[i].text[1]);
+        QCOMPARE(batched.rows.front().text[0], std::string());
+        QCOMPARE(batched.rows[1].text[1], std::string("1")); // "A" before "a"
+    }
+
 private:
     QTemporaryDir m_tmp;
     QString m_oldDir;
