@@ -285,15 +285,5 @@ private slots:
     }
 };
 
-#if defined(__SANITIZE_THREAD__)
-// QtTest's watchdog thread is joined inside the Qt libraries, which are not
-// instrumented, so the thread checker cannot see that join and reports its
-// teardown as races. The walk's own threads never enter these functions.
-extern "C" const char* __tsan_default_suppressions() {
-    return "race:QWaitCondition::~QWaitCondition\n"
-           "race:QTest::qRun\n";
-}
-#endif
-
 QTEST_GUILESS_MAIN(TestWalk)
 #include "tst_walk.moc"
