@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scan/DirRow.h"
 #include "scan/DirStats.h"
 #include "scan/ScanWorker.h"
 
@@ -95,6 +96,7 @@ private:
     void OnScanNews();
     void DrainScan();
     void OnDestroy();
+    const DirRow* SingleSelectedRow() const;
     void Descend();
     void OpenInNewInstance();
 

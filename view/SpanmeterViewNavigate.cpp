@@ -31,27 +31,32 @@ void CSpanmeterView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeView::mouseDoubleClickEvent(event);
 }
 
-void CSpanmeterView::Descend() {
+const DirRow* CSpanmeterView::SingleSelectedRow() const {
+    // Both double-clicks act only when exactly one row is selected: the one
+    // at the selection mark.
     if (SelectedCount() != 1)
-        return;
+        return nullptr;
     const int row = SelectionMark();
     if (row < 0 || row >= m_list->RowCount())
+        return nullptr;
+    return &m_list->Row(row);
+}
+
+void CSpanmeterView::Descend() {
+    const DirRow* row = SingleSelectedRow();
+    if (row == nullptr)
         return;
     // The row's text is a path relative to the current directory, in the
     // file system's own bytes; the scanned directory's own row is empty.
-    const std::string& directory = m_list->Row(row).text[ColDirectory];
+    const std::string& directory = row->text[ColDirectory];
     if (!directory.empty())
         ChangeDirectory(directory.c_str());
     StartScan();
 }
 
 void CSpanmeterView::OpenInNewInstance() {
-    if (SelectedCount() != 1)
-        return;
-    const int row = SelectionMark();
-    if (row < 0 || row >= m_list->RowCount())
-        return;
-    StartSecondInstance(SecondInstanceFor(m_list->Row(row).text[ColDirectory]));
+    if (const DirRow* row = SingleSelectedRow())
+        StartSecondInstance(SecondInstanceFor(row->text[ColDirectory]));
 }
 
 void CSpanmeterView::keyPressEvent(QKeyEvent* event) {
