@@ -19,7 +19,7 @@ void ScanFeed::ClearRows() {
     std::lock_guard lock(m_mutex);
     // Rows queued before a clear would be dropped by it anyway.
     m_ops.clear();
-    m_ops.push_back({OpKind::Clear, {}, {}, 0});
+    m_ops.push_back({OpKind::Clear, {}, {}, {}, {}, 0});
     Touch();
 }
 
@@ -32,20 +32,34 @@ void ScanFeed::AppendRows(std::vector<DirRow>&& rows) {
         batch.insert(batch.end(), std::make_move_iterator(rows.begin()),
                      std::make_move_iterator(rows.end()));
     } else {
-        m_ops.push_back({OpKind::Rows, std::move(rows), {}, 0});
+        m_ops.push_back({OpKind::Rows, std::move(rows), {}, {}, {}, 0});
+    }
+    Touch();
+}
+
+void ScanFeed::AppendPendingRows(std::vector<PendingRow>&& rows, const RowFormat& format) {
+    if (rows.empty())
+        return;
+    std::lock_guard lock(m_mutex);
+    if (!m_ops.empty() && m_ops.back().kind == OpKind::PendingRows) {
+        auto& batch = m_ops.back().pending;
+        batch.insert(batch.end(), std::make_move_iterator(rows.begin()),
+                     std::make_move_iterator(rows.end()));
+    } else {
+        m_ops.push_back({OpKind::PendingRows, {}, std::move(rows), format, {}, 0});
     }
     Touch();
 }
 
 void ScanFeed::SetColumnTitle(const std::string& title) {
     std::lock_guard lock(m_mutex);
-    m_ops.push_back({OpKind::Title, {}, title, 0});
+    m_ops.push_back({OpKind::Title, {}, {}, {}, title, 0});
     Touch();
 }
 
 void ScanFeed::SortRows(int key) {
     std::lock_guard lock(m_mutex);
-    m_ops.push_back({OpKind::Sort, {}, {}, key});
+    m_ops.push_back({OpKind::Sort, {}, {}, {}, {}, key});
     Touch();
 }
 
@@ -96,6 +110,9 @@ bool ScanFeed::Drain(ScanList& list) {
             break;
         case OpKind::Rows:
             list.AppendRows(std::move(op.rows));
+            break;
+        case OpKind::PendingRows:
+            list.ScanList::AppendPendingRows(std::move(op.pending), op.format);
             break;
         case OpKind::Title:
             list.SetColumnTitle(op.text);

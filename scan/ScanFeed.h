@@ -30,6 +30,8 @@ public:
     // Producer side, any thread.
     void ClearRows() override;
     void AppendRows(std::vector<DirRow>&& rows) override;
+    // Queued as they are; Drain writes their texts on the consumer's thread.
+    void AppendPendingRows(std::vector<PendingRow>&& rows, const RowFormat& format) override;
     void SetColumnTitle(const std::string& title) override;
     void SortRows(int key) override;
     void SetStatusText(const std::string& text) override;
@@ -48,10 +50,12 @@ public:
     bool Finished() const;
 
 private:
-    enum class OpKind { Clear, Rows, Title, Sort };
+    enum class OpKind { Clear, Rows, PendingRows, Title, Sort };
     struct Op {
         OpKind kind;
         std::vector<DirRow> rows;
+        std::vector<PendingRow> pending;
+        RowFormat format;
         std::string text;
         int key = 0;
     };

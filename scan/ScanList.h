@@ -2,6 +2,7 @@
 
 #include "scan/DirRow.h"
 #include "scan/DirStats.h"
+#include "scan/RowFormat.h"
 
 #include <cstdint>
 #include <string>
@@ -23,6 +24,12 @@
 //   SetStatusText(<totals line>)
 // An interrupted scan stops after its last AppendRows with
 //   SetStatusText("Operation interrupted").
+// A row not yet written out as texts: its path prefix and its statistics.
+struct PendingRow {
+    std::string prefix;
+    DirStats stats;
+};
+
 class ScanList {
 public:
     virtual ~ScanList() = default;
@@ -31,6 +38,10 @@ public:
     virtual void ClearRows() = 0;
     // Appends rows at the end, keeping their order.
     virtual void AppendRows(std::vector<DirRow>&& rows) = 0;
+    // Appends rows given as prefixes and statistics, written out with
+    // `format`. A list that carries rows over to another thread (ScanFeed)
+    // writes them there, off the walking thread.
+    virtual void AppendPendingRows(std::vector<PendingRow>&& rows, const RowFormat& format);
     // The title of the Directory column: the scanned directory's full path.
     virtual void SetColumnTitle(const std::string& title) = 0;
     // Stable sort by CompareRows with the given key.

@@ -1,6 +1,5 @@
 #include "scan/TreeWalker.h"
 
-#include "scan/RowText.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -339,7 +338,7 @@ void TreeWalker::EndGroupPart() {
 }
 
 void TreeWalker::AddRow(const std::string& prefix, const DirStats& stats) {
-    m_rows.push_back(MakeRow(prefix, stats, m_shared.Format()));
+    m_rows.push_back({prefix, stats});
     FlushRows(false);
 }
 

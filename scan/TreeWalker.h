@@ -89,6 +89,6 @@ private:
     Group* m_group = nullptr; // the compressed view's current group
     DirStats m_groupPart;     // what this thread counted for it
 
-    std::vector<DirRow> m_rows;
+    std::vector<PendingRow> m_rows; // written out as texts by the list, off this thread
     std::chrono::steady_clock::time_point m_lastFlush;
 };

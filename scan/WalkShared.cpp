@@ -34,13 +34,13 @@ void WalkShared::SetStatusText(const std::string& text) {
     m_list.SetStatusText(text);
 }
 
-void WalkShared::AppendRows(std::vector<DirRow>& rows) {
+void WalkShared::AppendRows(std::vector<PendingRow>& rows) {
     if (rows.empty())
         return;
-    std::vector<DirRow> batch;
+    std::vector<PendingRow> batch;
     batch.swap(rows);
     std::lock_guard lock(m_listMutex);
-    m_list.AppendRows(std::move(batch));
+    m_list.AppendPendingRows(std::move(batch), Format());
 }
 
 Group* WalkShared::NewGroup(const std::string& prefix) {

@@ -92,7 +92,7 @@ public:
 
     void SetStatusText(const std::string& text);
     // Appends the rows and empties `rows`.
-    void AppendRows(std::vector<DirRow>& rows);
+    void AppendRows(std::vector<PendingRow>& rows);
 
     Group* NewGroup(const std::string& prefix);
     // Adds a thread's share of a group; true when it was the last part.
