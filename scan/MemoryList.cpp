@@ -13,7 +13,6 @@ auto ByKey(const std::vector<DirRow>& rows, int key) {
 } // namespace
 
 void MemoryList::AppendRows(std::vector<DirRow>&& more) {
-    ++appendCalls;
     const auto first = static_cast<uint32_t>(rows.size());
     rows.insert(rows.end(), std::make_move_iterator(more.begin()),
                 std::make_move_iterator(more.end()));

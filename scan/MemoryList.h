@@ -21,7 +21,6 @@ public:
     std::string status;
     DirStats total;
     uint64_t freeBytes = 0;
-    int appendCalls = 0; // how many batches arrived
     int sortCalls = 0;
 
 private:

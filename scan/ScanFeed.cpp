@@ -12,7 +12,6 @@ void ScanFeed::Touch() {
         if (m_wake)
             m_wake();
     }
-    m_changed.notify_all();
 }
 
 void ScanFeed::ClearRows() {
@@ -131,17 +130,7 @@ bool ScanFeed::Drain(ScanList& list) {
     return finished;
 }
 
-void ScanFeed::WaitFor(std::chrono::milliseconds timeout) {
-    std::unique_lock lock(m_mutex);
-    m_changed.wait_for(lock, timeout, [this] { return m_pending || m_finished; });
-}
-
 void ScanFeed::Detach() {
     std::lock_guard lock(m_mutex);
     m_wake = nullptr;
-}
-
-bool ScanFeed::Finished() const {
-    std::lock_guard lock(m_mutex);
-    return m_finished;
 }

@@ -2,8 +2,6 @@
 
 #include "scan/ScanList.h"
 
-#include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -43,11 +41,8 @@ public:
     // Consumer side. Applies everything pending to `list`, in order, and
     // returns true once the worker has finished and all of it is applied.
     bool Drain(ScanList& list);
-    // Waits until something is pending or the worker has finished, at most `timeout`.
-    void WaitFor(std::chrono::milliseconds timeout);
     // No wake-up call after this returns.
     void Detach();
-    bool Finished() const;
 
 private:
     enum class OpKind { Clear, Rows, PendingRows, Title, Sort };
@@ -62,8 +57,7 @@ private:
     // Called with the lock held; wakes the consumer once per drain.
     void Touch();
 
-    mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::mutex m_mutex;
     Wake m_wake;
     std::vector<Op> m_ops;
     std::optional<std::string> m_status;

@@ -59,8 +59,7 @@ void ScanWorker::StartScan(const ScanSettings& settings) {
     context->request.startFd = ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
     context->request.path = CurrentPath();
     context->request.onDirectory = m_hook;
-    Wake wake = m_wake;
-    context->feed = std::make_shared<ScanFeed>(std::move(wake));
+    context->feed = std::make_shared<ScanFeed>(m_wake);
     if (m_context)
         m_context->feed->Detach();
     m_context = context;
@@ -92,13 +91,7 @@ void ScanWorker::StopScan() {
         return;
     m_context->stop = true;
     if (m_hScanThread.joinable()) {
-        bool ended;
-        {
-            std::unique_lock lock(m_context->endMutex);
-            ended = m_context->endChanged.wait_for(lock, m_stopTimeout,
-                                                   [&] { return m_context->ended; });
-        }
-        if (ended) {
+        if (WaitForEnd(kStopTimeout)) {
             m_hScanThread.join();
         } else {
             // The worker holds no lock we need and owns its context: let it go.

@@ -42,8 +42,6 @@ public:
     bool IsRunning() const;
     // How many workers were let go because they did not stop in time.
     int ForcedCount() const { return m_forced; }
-    // Test hook: how long StopScan waits before letting a worker go.
-    void SetStopTimeout(std::chrono::milliseconds timeout) { m_stopTimeout = timeout; }
     // Test hook: handed to every later scan's walk (see ScanRequest::onDirectory).
     void SetDirectoryHook(std::function<void(const std::string&)> hook) {
         m_hook = std::move(hook);
@@ -58,6 +56,6 @@ private:
     std::shared_ptr<Context> m_context; // the current scan's
     std::thread m_hScanThread;
     int m_forced = 0;
-    std::chrono::milliseconds m_stopTimeout{2000};
+    static constexpr std::chrono::milliseconds kStopTimeout{2000};
     std::function<void(const std::string&)> m_hook;
 };

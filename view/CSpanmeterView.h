@@ -58,7 +58,6 @@ public:
     int ByteMode() const { return m_byteMode; }
     char ThousandSep() const { return m_thousandSep; }
     bool IsCompressed() const { return m_compressed != 0; }
-    const QByteArray& StartDir() const { return m_startDir; }
     const DirStats& Total() const;
     uint64_t FreeBytes() const;
 
