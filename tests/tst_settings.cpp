@@ -1,5 +1,5 @@
 // The settings store's reading and writing, and the shell verbs' desktop entries.
-#include "settings/Reinstall.h"
+#include "app/Reinstall.h"
 #include "settings/SettingsStore.h"
 #include "settings/ShellVerbs.h"
 

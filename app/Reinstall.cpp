@@ -1,4 +1,4 @@
-#include "settings/Reinstall.h"
+#include "app/Reinstall.h"
 
 #include "settings/ShellVerbs.h"
 
