@@ -1,5 +1,7 @@
 #include "cli/ProgressLine.h"
 
+#include "cli/TerminalText.h"
+
 #include <cerrno>
 #include <cwchar>
 #include <string_view>
@@ -14,8 +16,8 @@ constexpr std::string_view kEraseLine = "\r\033[K";
 
 // The text as it may go to a terminal in at most `columns` columns: characters
 // of the locale's encoding that print, each other byte or control character
-// as "?", so that a directory name can neither move the cursor nor send
-// escape sequences.
+// as "?", so that a directory name can neither move the cursor, send escape
+// sequences nor reverse the line.
 std::string FitToColumns(const std::string& text, int columns) {
     std::string out;
     std::mbstate_t state{};
@@ -29,7 +31,7 @@ std::string FitToColumns(const std::string& text, int columns) {
             state = std::mbstate_t{};
             length = 1;
         } else {
-            width = ::wcwidth(wide);
+            width = IsBidiControl(wide) ? -1 : ::wcwidth(wide);
         }
         const bool printable = width >= 0;
         const int cells = printable ? width : 1;

@@ -2,6 +2,7 @@
 // fixed-width text report that the window copies to the clipboard.
 #include "cli/CommandLine.h"
 #include "cli/ProgressLine.h"
+#include "cli/TerminalText.h"
 #include "report/ReportText.h"
 #include "scan/Columns.h"
 #include "scan/LocaleInfo.h"
@@ -97,7 +98,13 @@ int main(int argc, char* argv[]) {
     settings.format.thousandSep = LocaleThousandSep();
     settings.format.dateOrder = LocaleDateOrder();
 
-    const MemoryList list = Scan(settings);
+    MemoryList list = Scan(settings);
+    // On a terminal a name must not act on it; into a file or a pipe the bytes stay.
+    if (::isatty(STDOUT_FILENO) == 1) {
+        list.title = ForTerminal(list.title);
+        for (DirRow& row : list.rows)
+            row.text[ColDirectory] = ForTerminal(row.text[ColDirectory]);
+    }
     const std::string report = BuildReport(MakeInput(list, settings.format));
 
     // Binary: the CR LF line ends go out as they are.

@@ -1,6 +1,8 @@
 #include "scan/ClusterInfo.h"
 
+#include <climits>
 #include <limits>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 
 bool CClusterInfo::SetRoot(const std::string& root) {
@@ -10,12 +12,24 @@ bool CClusterInfo::SetRoot(const std::string& root) {
     return true;
 }
 
+bool CClusterInfo::PathNamesRoot() const {
+    struct stat byPath {};
+    struct stat byFd {};
+    return m_root.size() < PATH_MAX && ::stat(m_root.c_str(), &byPath) == 0 &&
+           ::fstat(m_rootFd, &byFd) == 0 && byPath.st_dev == byFd.st_dev &&
+           byPath.st_ino == byFd.st_ino;
+}
+
 uint32_t CClusterInfo::GetClusterSize() const {
-    if (m_root.empty())
-        return 1;
     struct statvfs volume {};
-    if (::statvfs(m_root.c_str(), &volume) != 0)
+    if (m_rootFd >= 0 && !PathNamesRoot()) {
+        // The path is beyond the path limit, or the directory was removed or
+        // moved since: its descriptor still answers for the volume.
+        if (::fstatvfs(m_rootFd, &volume) != 0)
+            return 1;
+    } else if (m_root.empty() || ::statvfs(m_root.c_str(), &volume) != 0) {
         return 1;
+    }
     // f_frsize is the allocation unit; old file systems leave it 0 and mean f_bsize.
     const unsigned long unit = volume.f_frsize != 0 ? volume.f_frsize : volume.f_bsize;
     if (unit == 0 || unit > std::numeric_limits<uint32_t>::max())

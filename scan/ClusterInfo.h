@@ -10,9 +10,15 @@ public:
 
     // Accepts an absolute path (first character "/"); otherwise keeps the old root.
     bool SetRoot(const std::string& root);
+    // An open descriptor of the root directory (the caller keeps it open), asked
+    // instead when the path text no longer names that directory or is too long to use.
+    void SetRootDescriptor(int fd) { m_rootFd = fd; }
     // Bytes per cluster, at least 1; 1 whenever it cannot be told.
     uint32_t GetClusterSize() const;
 
 private:
+    bool PathNamesRoot() const;
+
     std::string m_root;
+    int m_rootFd = -1;
 };

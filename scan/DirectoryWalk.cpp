@@ -35,6 +35,7 @@ bool RunScan(const ScanRequest& request, ScanList& list, const std::atomic<bool>
 
     CClusterInfo cluster;
     cluster.SetRoot(request.path);
+    cluster.SetRootDescriptor(request.startFd);
     const uint32_t clusterSize = cluster.GetClusterSize();
 
     const int threads = std::clamp(request.settings.threads, 1, kMaxThreads);

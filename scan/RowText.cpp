@@ -33,6 +33,8 @@ uint64_t ToUnit(uint64_t bytes, int byteMode, bool roundUp) {
 std::string FormatDate(uint64_t newest, uint64_t bytes, const RowFormat& format) {
     if (bytes == 0)
         return "         -";
+    if (newest == kFileTimeTooLate)
+        return {};
     constexpr int64_t kEpochDelta = 11644473600;
     const time_t seconds =
         static_cast<time_t>(static_cast<int64_t>(newest / 10000000) - kEpochDelta);

@@ -91,6 +91,32 @@ private slots:
         for (const QByteArray& part : err)
             QVERIFY2(errors.contains(part), errors.constData());
     }
+
+    // Names reach a terminal (a pseudo-terminal through script) with control
+    // characters, reordering marks and stray bytes as "?"; a pipe gets their bytes.
+    void oddNamesOnTerminal() {
+        QTemporaryDir tmp;
+        TreeMaker tree(tmp.path());
+        const auto cleanup = qScopeGuard([&] { tree.clear(); });
+        const QByteArrayList names{"a\x1b[31mb", "new\nline", "\xe2\x80\xaerev", "x\xffy",
+                                   "\xc3\xa9t\xc3\xa9"};
+        for (const QByteArray& name : names)
+            QVERIFY2(tree.dir(name), qPrintable(tree.error()));
+        const QString program = SPANMETER_BINARY_DIR "/spanmeter-report";
+        for (const bool terminal : {true, false}) {
+            QProcess process;
+            process.setWorkingDirectory(tmp.path());
+            if (terminal)
+                process.start("script", {"-qec", program + " .", "/dev/null"});
+            else
+                process.start(program, {"."});
+            QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
+            const QByteArray out = process.readAllStandardOutput();
+            const QByteArrayList shown{"a?[31mb", "new?line", "?rev", "x?y", "\xc3\xa9t\xc3\xa9"};
+            for (qsizetype i = 0; i < names.size(); ++i)
+                QVERIFY2(out.contains((terminal ? shown : names)[i] + ' '), out.constData());
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -9,6 +9,11 @@
 
 #include <QToolBar>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
 using namespace viewtest;
 
 namespace {
@@ -22,6 +27,7 @@ private slots:
     void initTestCase();
     void doubleClick_data();
     void doubleClick();
+    void longPaths();
     void secondInstanceArguments();
     void windowSession_data();
     void windowSession();
@@ -69,6 +75,51 @@ void TestNavigation::doubleClick() {
     QVERIFY(WaitForScan(finished, started.count()));
     QCOMPARE(QDir::currentPath(), m_root + directory);
     QCOMPARE(RowNames(*view), rows);
+}
+
+// Paths beyond the system's limit, 250-byte names 17 levels deep: the start
+// directory's, and a row's relative one below it.
+void TestNavigation::longPaths() {
+    QTemporaryDir tmp;
+    TreeMaker tree(tmp.path());
+    const auto cleanup = qScopeGuard([&] {
+        QDir::setCurrent(m_root);
+        tree.clear();
+    });
+    const std::string name(250, 'n');
+    int fd = ::open(tree.absolute().constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    int start = -1;
+    for (int level = 1; level <= 34 && fd >= 0; ++level) {
+        ::mkdirat(fd, name.c_str(), 0755);
+        const int next = ::openat(fd, name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (level == 17)
+            start = ::dup(next);
+        ::close(fd);
+        fd = next;
+    }
+    struct stat deepest {};
+    struct statvfs volume {};
+    const int file = ::openat(fd, "x", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    QVERIFY(file >= 0 && ::ftruncate(file, 100) == 0 && ::close(file) == 0);
+    QVERIFY(::fstat(fd, &deepest) == 0 && ::fstatvfs(fd, &volume) == 0 && volume.f_frsize > 100);
+    QVERIFY(::fchdir(start) == 0 && ::close(start) == 0 && ::close(fd) == 0);
+
+    // The 100-byte file occupies one cluster of the volume.
+    const auto view = ScannedView(".", true);
+    QVERIFY(view);
+    const int row = view->List()->RowCount() - 1; // the deepest sorts last
+    QCOMPARE(Text(*view, row, ColOccupied).remove(u'.').trimmed().toULongLong(), volume.f_frsize);
+    // A double-click on it enters it.
+    SelectRows(*view, {Text(*view, row, ColDirectory)});
+    view->scrollTo(view->currentIndex());
+    QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
+    const QPoint at = view->visualRect(view->currentIndex()).center();
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+    QVERIFY(WaitForScan(finished));
+    struct stat current {};
+    QVERIFY(::stat(".", &current) == 0 && current.st_ino == deepest.st_ino);
+    QCOMPARE(RowNames(*view), QStringList{""});
 }
 
 // The second copy gets the row's whole name as one argument, none for the own row.

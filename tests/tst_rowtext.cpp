@@ -87,6 +87,20 @@ private slots:
         add("integer 1", FormatDate(july9, 1, {0, 0, '.', 1}), "2004-07-09");
         add("after 2038", FormatDate(FileTime(2040, 2, 29), 1, {}), "2040-02-29");
         add("before 1970", FormatDate(FileTime(1969, 7, 20), 1, {}), "1969-07-20");
+        // Seconds as file systems store them, up to 2^63 - 1: past the file time's
+        // range a time has no date and stays the newest.
+        const auto newest = [&](int64_t seconds, int64_t nanoseconds) {
+            DirStats stats{0, 0, 0, july9};
+            stats.AddFile(1, 1, FileTimeFromUnix(seconds, nanoseconds));
+            stats.Add({1, 1, 1, july9});
+            return FormatDate(stats.newest, 1, {}) + (stats.newest == UINT64_MAX ? "|max" : "");
+        };
+        const int64_t lastSecond = 1833029933770; // of the file time's range
+        add("last file time", newest(lastSecond, 955161400), "60056-05-28");
+        add("one tick later", newest(lastSecond, 955161500), "|max");
+        add("2^62 seconds", newest(int64_t{1} << 62, 0), "|max");
+        add("2^63-1 seconds", newest(INT64_MAX, 999999999), "|max");
+        add("before 1601", newest(-11644473601, 0), "2004-07-09");
         add("start directory first", Order(0, "", "a"), "<>");
         add("parent before child", Order(0, "a", "a/b"), "<>");
         add("case does not matter", Order(0, "Docs", "dOCS"), "==");

@@ -9,6 +9,11 @@
 #include <QTextBrowser>
 #include <QUrl>
 
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -16,9 +21,22 @@ namespace {
 // The directory on display is the process's current directory. A change that
 // fails is not reported: the scan that follows shows the current one again.
 void ChangeDirectory(const char* path) {
-    if (::chdir(path) != 0) {
-        // Nothing to do; see above.
+    if (::chdir(path) == 0 || errno != ENAMETOOLONG)
+        return;
+    // A row whose path is longer than the system's path limit: one name at a time.
+    int fd = ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    for (std::string_view rest = path; fd >= 0 && !rest.empty();) {
+        const size_t slash = std::min(rest.find('/'), rest.size());
+        const std::string name(rest.substr(0, slash));
+        const int next = ::openat(fd, name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+        rest.remove_prefix(std::min(slash + 1, rest.size()));
     }
+    if (fd < 0)
+        return;
+    [[maybe_unused]] const int changed = ::fchdir(fd); // failing as the plain change may
+    ::close(fd);
 }
 
 } // namespace

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Bidirectional embeddings, overrides and isolates (U+202A-U+202E,
+// U+2066-U+2069): they print nothing but reorder what follows them.
+bool IsBidiControl(wchar_t c);
+
+// `text` as it may go to a terminal: every character of the locale's encoding
+// that prints is kept, every other character and every stray byte becomes "?",
+// as ls shows names, so that a name can neither send control sequences nor
+// reorder the line.
+std::string ForTerminal(std::string_view text);
