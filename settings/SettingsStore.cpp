@@ -1,5 +1,6 @@
 #include "settings/SettingsStore.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
@@ -16,10 +17,24 @@ constexpr qsizetype kMaxValueLength = 254;
 const QString kOrganization = QStringLiteral("Veldrun");
 const QString kApplication = QStringLiteral("Spanmeter");
 
+// The store's file, named without opening it: a settings object reads its
+// files as it is made, and a FIFO there would wait for a writer for ever. An
+// organisation named below the store's file has no file of its own, so this
+// object opens nothing, and its file name begins with the store's.
+QString StoreFileName() {
+    const QString below = kOrganization + u'/' + kApplication + QStringLiteral(".conf/");
+    const QSettings named(QSettings::NativeFormat, QSettings::SystemScope, below);
+    return named.fileName().chopped(QStringLiteral("/.conf").size());
+}
+
 // The stored value as text, whatever type the store's parser gave it.
 std::optional<QString> ReadValueText(const QString& valueName) {
-    QSettings store(QSettings::NativeFormat, QSettings::SystemScope, kOrganization, kApplication);
-    store.setFallbacksEnabled(false);
+    // Only a regular file is read; anything else in its place is an empty store.
+    const QString fileName = StoreFileName();
+    if (!QFileInfo(fileName).isFile()) {
+        return std::nullopt;
+    }
+    QSettings store(fileName, QSettings::NativeFormat);
     if (!store.contains(valueName)) {
         return std::nullopt;
     }
@@ -42,6 +57,10 @@ std::optional<QString> ReadValueText(const QString& valueName) {
 }
 
 void WriteValueText(const QString& valueName, const QString& text) {
+    const QFileInfo file(StoreFileName());
+    if (file.exists() && !file.isFile()) {
+        return; // as for a store without write access
+    }
     QSettings store(QSettings::NativeFormat, QSettings::SystemScope, kOrganization, kApplication);
     store.setFallbacksEnabled(false);
     store.setValue(valueName, text);

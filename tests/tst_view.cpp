@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QFontInfo>
 
+#include <sys/stat.h>
+
 using namespace viewtest;
 
 class TestView : public QObject {
@@ -42,6 +44,9 @@ void TestView::startUp_data() {
     QTest::newRow("megabytes, 14pt") << "14pt" << 2 << "Megabytes" << 14 << "               2";
     QTest::newRow("unknown unit, size 0") << "0" << 7 << "Bytes" << 0 << "       1.234.597";
     QTest::newRow("-1 unit, no digits") << "big" << -1 << "Bytes" << 0 << "       1.234.597";
+    QTest::newRow("a size no font has") << "2147483647" << 0 << "Bytes" << 0 << "       1.234.597";
+    // A FIFO in the store's place would wait for a writer: it reads as empty.
+    QTest::newRow("store is a FIFO") << "<fifo>" << 2 << "Bytes" << 9 << "       1.234.597";
 }
 
 void TestView::startUp() {
@@ -50,7 +55,15 @@ void TestView::startUp() {
     QFETCH(QString, title);
     QFETCH(int, pointSize);
     QFETCH(QString, docsBytes);
-    if (!fontSize.isNull()) {
+    const QByteArray store = QFile::encodeName(m_settings.filePath("Veldrun/Spanmeter.conf"));
+    const auto removeFifo = qScopeGuard([&] {
+        if (fontSize == "<fifo>")
+            QFile::remove(store);
+    });
+    if (fontSize == "<fifo>") {
+        QFile::remove(store);
+        QVERIFY(QDir().mkpath(m_settings.filePath("Veldrun")) && ::mkfifo(store, 0644) == 0);
+    } else if (!fontSize.isNull()) {
         WriteRegString("fontsize", fontSize);
         WriteRegNumber("ByteModeView", static_cast<uint32_t>(unit));
     }

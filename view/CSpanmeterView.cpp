@@ -178,6 +178,10 @@ QFont CSpanmeterView::CreatePointFont(const QString& name, int pointSize) {
     // Whole-pixel advances, as the column widths are counted in whole
     // characters: sixteen digits of a 9-point font fill 112 pixels, not 115.
     listFont.setHintingPreference(QFont::PreferFullHinting);
+    // Beyond what a font engine can make Qt gives a box font without a pixel
+    // size, or the pixel size overflows: no font could be created either way.
+    if (QFontInfo(listFont).pixelSize() <= 0)
+        return QFont();
     return listFont;
 }
 
