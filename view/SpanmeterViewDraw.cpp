@@ -2,7 +2,6 @@
 #include "view/CSpanmeterView.h"
 #include "view/CellText.h"
 
-#include <QFile>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPainter>
@@ -43,12 +42,10 @@ void CSpanmeterView::drawRow(QPainter* painter, const QStyleOptionViewItem& opti
         painter->setFont(font());
         painter->setPen(
             palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-        const DirRow& row = m_list->Row(index.row());
         int x = item.left();
         for (int column = 0; column < columns && column < ColumnCount; ++column) {
             const int width = head->sectionSize(column);
-            QString text =
-                QFile::decodeName(QByteArray::fromStdString(row.text[static_cast<size_t>(column)]));
+            QString text = m_list->CellText(index.row(), column);
             if (column == ColDirectory && m_treeView == 1 && m_sortColumn == ColDirectory)
                 text = TreeForm(text);
             DrawCell(painter, text, QRect(x, item.top(), item.right() - x + 1, item.height()),
