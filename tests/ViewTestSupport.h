@@ -64,11 +64,19 @@ inline void SelectRows(CSpanmeterView& view, const QStringList& names) {
                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
-inline void ClickHeader(CSpanmeterView& view, int column) {
+inline QPoint HeaderMiddle(CSpanmeterView& view, int column) {
     QHeaderView* head = view.header();
-    const QPoint at(head->sectionViewportPosition(column) + head->sectionSize(column) / 2,
-                    head->height() / 2);
-    QTest::mouseClick(head->viewport(), Qt::LeftButton, {}, at);
+    return {head->sectionViewportPosition(column) + head->sectionSize(column) / 2,
+            head->height() / 2};
+}
+
+inline void ClickHeader(CSpanmeterView& view, int column) {
+    QTest::mouseClick(view.header()->viewport(), Qt::LeftButton, {}, HeaderMiddle(view, column));
+}
+
+// What a header gets from a second click that follows the first quickly.
+inline void DoubleClickHeader(CSpanmeterView& view, int column) {
+    QTest::mouseDClick(view.header()->viewport(), Qt::LeftButton, {}, HeaderMiddle(view, column));
 }
 
 // Answers the modal windows that `run` opens, in turn: each answer is offered

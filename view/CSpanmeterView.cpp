@@ -52,7 +52,12 @@ CSpanmeterView::CSpanmeterView(QWidget* parent)
     head->setSectionResizeMode(QHeaderView::Interactive);
     // A column may be dragged down to nothing; its cells then show nothing.
     head->setMinimumSectionSize(0);
+    // A long path is cut with an ellipsis; its tooltip shows the whole of it.
+    head->setTextElideMode(Qt::ElideRight);
+    // Every click counts: a quick second click arrives as a double-click. A
+    // double-click on a divider is no click on a section (it fits the column).
     connect(head, &QHeaderView::sectionClicked, this, &CSpanmeterView::OnColumnClick);
+    connect(head, &QHeaderView::sectionDoubleClicked, this, &CSpanmeterView::OnColumnClick);
     connect(m_list, &CListControl::statusTextChanged, this,
             [this](const QString& text) { emit scanStatusChanged(ForPane(text)); });
 }

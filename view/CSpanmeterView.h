@@ -91,6 +91,8 @@ signals:
     void scanFinished();
 
 protected:
+    // A divider double-click fits a column to its widest cell text as drawn.
+    int sizeHintForColumn(int column) const override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
