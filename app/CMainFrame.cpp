@@ -1,5 +1,6 @@
 #include "app/CMainFrame.h"
 
+#include "app/CSpanmeterDoc.h"
 #include "app/CStatusPane.h"
 #include "app/CommandIds.h"
 #include "view/CSpanmeterView.h"
@@ -31,11 +32,21 @@ void CMainFrame::SetView(CSpanmeterView* view) {
             &CSpanmeterView::OnViewCompressed);
     connect(Action(ID_VIEW_REFRESH), &QAction::triggered, view, &CSpanmeterView::OnViewRefresh);
     connect(Action(ID_HELP_CONTENTS), &QAction::triggered, view, &CSpanmeterView::OnHelpContents);
+    connect(Action(ID_EDIT_COPY), &QAction::triggered, view, &CSpanmeterView::OnEditCopy);
+    connect(Action(ID_OPTIONS), &QAction::triggered, view, &CSpanmeterView::OnOptions);
 
     connect(view, &CSpanmeterView::scanStatusChanged, this,
             [this](const QString& text) { SetPaneText(1, text); });
     connect(view, &CSpanmeterView::viewModeChanged, this, &CMainFrame::OnViewModeChanged);
     view->setFocus();
+}
+
+void CMainFrame::SetDocument(CSpanmeterDoc* document) {
+    connect(Action(ID_FILE_SAVE_AS), &QAction::triggered, document,
+            [this, document] { document->OnFileSaveAs(this); });
+    connect(document, &CSpanmeterDoc::titleChanged, this, [this](const QString& title) {
+        setWindowTitle(title + QStringLiteral(" - Spanmeter"));
+    });
 }
 
 CSpanmeterView* CMainFrame::View() const {

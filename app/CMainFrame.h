@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class CSpanmeterDoc;
 class CSpanmeterView;
 class CStatusPane;
 class QAction;
@@ -26,6 +27,8 @@ public:
     // Puts the view in the middle and connects it to the commands and bars.
     void SetView(CSpanmeterView* view);
     CSpanmeterView* View() const;
+    // Save as goes to the document; its title then shows in the caption.
+    void SetDocument(CSpanmeterDoc* document);
 
     // The action of a command id (its data() holds the id); nullptr when none.
     QAction* Action(int commandId) const;

@@ -77,6 +77,8 @@ bool CSpanmeterApp::InitInstance() {
 
     auto* view = new CSpanmeterView(frame);
     frame->SetView(view);
+    m_document->AddView(view);
+    frame->SetDocument(m_document.get());
     view->OnInitialUpdate(m_strCmdLineDir);
     frame->show();
     // Wide enough for the columns and the whole scan pane where the screen

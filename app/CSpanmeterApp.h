@@ -30,10 +30,6 @@ public:
     // The one application object, nullptr before it is made and after it is gone.
     static CSpanmeterApp* Instance();
 
-    // The start directory as the command line gave it (raw bytes); empty when
-    // it names none.
-    const QByteArray& CmdLineDir() const { return m_strCmdLineDir; }
-    CSpanmeterDoc* Document() const { return m_document.get(); }
     CMainFrame* MainFrame() const;
 
 private:
@@ -41,7 +37,7 @@ private:
 
     std::unique_ptr<QApplication> m_application; // first made, last gone
     QList<QByteArray> m_arguments;
-    QByteArray m_strCmdLineDir;
+    QByteArray m_strCmdLineDir; // the start directory's bytes; empty when none is named
     std::unique_ptr<CSpanmeterDoc> m_document;
     QPointer<CMainFrame> m_mainFrame;
 };

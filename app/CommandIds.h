@@ -2,7 +2,6 @@
 
 // Command ids; the numbers are the ones the menu, the tool bar and the keys share.
 enum CommandId : int {
-    ID_INDICATOR_SCAN = 130,
     ID_VIEW_EXPANDED = 32771,
     ID_VIEW_COMPRESSED = 32772,
     ID_DIR_UP = 32775,

@@ -106,6 +106,10 @@ int ParseRegNumber(const QString& text) {
 
 } // namespace
 
+void PinSettingsStore() {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, QStringLiteral("/etc/xdg"));
+}
+
 int ReadRegNumber(const QString& valueName, int defaultValue) {
     const std::optional<QString> text = ReadValueText(valueName);
     return text ? ParseRegNumber(*text) : defaultValue;

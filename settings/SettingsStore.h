@@ -10,6 +10,11 @@
 // that cannot be read yields the default, one that cannot be written is
 // silently left as it was.
 
+// Makes the store /etc/xdg/Veldrun/Spanmeter.conf, whatever XDG_CONFIG_DIRS
+// lists first: the program calls it once at start-up. (Tests point the store
+// elsewhere with QSettings::setPath.)
+void PinSettingsStore();
+
 // A number read by its leading decimal part: blanks, an optional sign,
 // digits ("12pt" is 12, "" and "pt" are 0). A missing value, or one longer
 // than 254 characters, gives `defaultValue`.

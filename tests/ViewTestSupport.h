@@ -7,9 +7,13 @@
 #include "view/CListControl.h"
 #include "view/CSpanmeterView.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace viewtest {
@@ -60,11 +64,52 @@ inline void SelectRows(CSpanmeterView& view, const QStringList& names) {
                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
-inline void ClickHeader(CSpanmeterView& view, int column) {
+inline QPoint HeaderMiddle(CSpanmeterView& view, int column) {
     QHeaderView* head = view.header();
-    const QPoint at(head->sectionViewportPosition(column) + head->sectionSize(column) / 2,
-                    head->height() / 2);
-    QTest::mouseClick(head->viewport(), Qt::LeftButton, {}, at);
+    return {head->sectionViewportPosition(column) + head->sectionSize(column) / 2,
+            head->height() / 2};
+}
+
+inline void ClickHeader(CSpanmeterView& view, int column) {
+    QTest::mouseClick(view.header()->viewport(), Qt::LeftButton, {}, HeaderMiddle(view, column));
+}
+
+// What a header gets from a second click that follows the first quickly.
+inline void DoubleClickHeader(CSpanmeterView& view, int column) {
+    QTest::mouseDClick(view.header()->viewport(), Qt::LeftButton, {}, HeaderMiddle(view, column));
+}
+
+// Answers the modal windows that `run` opens, in turn: each answer is offered
+// the active modal window until it takes it (returns true). An answer acts
+// through Later(), so that a window it opens runs its loop outside the answer.
+using Answer = std::function<bool(QWidget*)>;
+inline bool AnswerModals(const std::function<void()>& run, QList<Answer> answers) {
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && !answers.isEmpty() && answers.first()(modal))
+            answers.removeFirst();
+    });
+    timer.start(20);
+    run();
+    return answers.isEmpty();
+}
+
+template <typename Function> void Later(QObject* context, Function function) {
+    QMetaObject::invokeMethod(context, function, Qt::QueuedConnection);
+}
+
+// An answer that clicks the button of a message box (the one with `text` when given).
+inline Answer ClickBox(QMessageBox::StandardButton button, QString* text = nullptr) {
+    return [=](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (box == nullptr)
+            return false;
+        if (text != nullptr)
+            *text = box->windowTitle() + u'|' + box->text();
+        Later(box, [box, button] { box->button(button)->click(); });
+        return true;
+    };
 }
 
 } // namespace viewtest

@@ -7,6 +7,9 @@
 #include "app/CStatusPane.h"
 #include "app/CommandIds.h"
 
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -22,9 +25,7 @@ private slots:
     void cleanupTestCase() { QVERIFY(m_tree.clear()); }
     void init() { QVERIFY(::chdir(m_tree.absolute().constData()) == 0); }
     void cleanup() { m_app.reset(); }
-    void commands_data();
-    void commands();
-    void toolBarAndScanPane();
+    void barsAndScanPane();
     void keys();
     void startDirectory_data();
     void startDirectory();
@@ -63,66 +64,33 @@ bool TestMainFrame::Start(QByteArrayList arguments) {
     return m_app->InitInstance() && WaitForScan(QSignalSpy(View(), &CSpanmeterView::scanFinished));
 }
 
-void TestMainFrame::commands_data() {
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("expected"); // menu text|prompt|tooltip|keys
-
-    const std::pair<int, const char*> rows[] = {
-        {ID_DIR_UP, "|Go to higher directory|Go to higher directory|"},
-        {ID_VIEW_EXPANDED, "|Expanded view  (Separate subdirectories)|Expanded view|"},
-        {ID_VIEW_COMPRESSED, "|Compressed view  (combine subdirectories)|Compressed view|"},
-        {ID_EDIT_COPY, "Copy\tCtrl+C|Copy to clipboard|Copy to clipboard|Ctrl+C; Ctrl+Ins"},
-        {ID_FILE_SAVE_AS,
-         "Save as...\tCtrl+S|Save the active document with a new name|Save As|Ctrl+S"},
-        {ID_FILE_PRINT, "&Print...\tCtrl+P|Print the active document|Print|Ctrl+P"},
-        {ID_FILE_PRINT_PREVIEW, "Print Pre&view|Print Preview|Print Preview|"},
-        {ID_FILE_PRINT_SETUP,
-         "P&rint Setup...|Change the printer and printing options|Print Setup|"},
-        {ID_OPTIONS, "Options|Options|Options|"},
-        {ID_APP_ABOUT,
-         "&About Spanmeter...|Display program information|Display program information|"},
-        {ID_HELP_CONTENTS, "Help\tF1|||"},
-        {ID_APP_EXIT, "E&xit|||"},
-        {ID_VIEW_REFRESH, "|||F5"},
-        {ID_NEXT_PANE, "|||F6"},
-        {ID_PREV_PANE, "|||Shift+F6"},
-    };
-    for (const auto& [id, expected] : rows)
-        QTest::addRow("%d", id) << id << QString::fromLatin1(expected);
-}
-
-void TestMainFrame::commands() {
-    QFETCH(int, id);
-    QFETCH(QString, expected);
-    CMainFrame frame;
-    QVERIFY(frame.OnCreate());
-    const QAction* action = frame.Action(id);
-    QVERIFY(action != nullptr);
-    const QString keys =
-        QKeySequence::listToString(action->shortcuts(), QKeySequence::PortableText);
-    // A command without a prompt has no tooltip of its own.
-    const QString toolTip = action->statusTip().isEmpty() ? QString() : action->toolTip();
-    QCOMPARE(QStringList({action->text(), action->statusTip(), toolTip, keys}).join('|'), expected);
-}
-
-// The fifteen tool bar items in order, each button with a picture of its own.
-// Until the first scan text pane 1 shows the seventy X it is sized by; its
-// width does not follow the text, and a name is never taken for markup.
-void TestMainFrame::toolBarAndScanPane() {
+// The fifteen tool bar items in order, each button with a picture of its own,
+// and the File menu's items and separators. Until the first scan text pane 1
+// shows the seventy X it is sized by; its width does not follow the text, and
+// a name is never taken for markup.
+void TestMainFrame::barsAndScanPane() {
     CMainFrame frame;
     QVERIFY(frame.OnCreate());
     const auto* bar = frame.findChild<QToolBar*>();
-    QList<int> ids;
+    const auto ids = [](const QList<QAction*>& actions) {
+        QList<int> list;
+        for (const QAction* action : actions)
+            list.append(action->isSeparator() ? 0 : action->data().toInt());
+        return list;
+    };
     QList<QImage> pictures;
     for (const QAction* action : bar->actions()) {
-        ids.append(action->isSeparator() ? 0 : action->data().toInt());
         const QImage picture = action->icon().pixmap(16, 16).toImage();
         QVERIFY(action->isSeparator() || (!picture.isNull() && !pictures.contains(picture)));
         pictures.append(picture);
     }
-    QCOMPARE(ids, QList<int>({ID_DIR_UP, 0, ID_VIEW_EXPANDED, ID_VIEW_COMPRESSED, 0, ID_EDIT_COPY,
-                              0, ID_FILE_SAVE_AS, 0, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, 0,
-                              ID_OPTIONS, 0, ID_APP_ABOUT}));
+    QCOMPARE(ids(bar->actions()),
+             QList<int>({ID_DIR_UP, 0, ID_VIEW_EXPANDED, ID_VIEW_COMPRESSED, 0, ID_EDIT_COPY, 0,
+                         ID_FILE_SAVE_AS, 0, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, 0, ID_OPTIONS, 0,
+                         ID_APP_ABOUT}));
+    QCOMPARE(ids(frame.menuBar()->actions().first()->menu()->actions()),
+             QList<int>({ID_EDIT_COPY, ID_FILE_SAVE_AS, 0, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW,
+                         ID_FILE_PRINT_SETUP, 0, ID_OPTIONS, 0, ID_APP_EXIT}));
     QVERIFY(!bar->isMovable() && !bar->isFloatable());
 
     const QString seventy(70, u'X');
@@ -136,16 +104,26 @@ void TestMainFrame::toolBarAndScanPane() {
     QCOMPARE(pane->textFormat(), Qt::PlainText);
 }
 
-// The keys reach their commands from the list, which must not swallow the copy
-// keys; F5 scans again.
+// The keys reach their commands from the list, which must not take the copy
+// keys for itself; F5 scans again; Tab neither moves the focus nor the row.
 void TestMainFrame::keys() {
     QVERIFY(Start({}) && QTest::qWaitForWindowActive(Frame()));
-    QSignalSpy copies(Frame()->Action(ID_EDIT_COPY), &QAction::triggered);
     QSignalSpy started(View(), &CSpanmeterView::scanStarted);
     QSignalSpy finished(View(), &CSpanmeterView::scanFinished);
-    for (const char* key : {"Ctrl+C", "Ctrl+Ins", "F5"})
+    View()->setCurrentIndex(View()->List()->index(1, 0));
+    for (const char* key : {"Ctrl+C", "Ctrl+Ins"}) {
+        QApplication::clipboard()->clear();
         QTest::keySequence(View(), QKeySequence(key));
-    QCOMPARE(copies.count(), 2);
+        QCOMPARE(QApplication::clipboard()->text(), QString::fromStdString(View()->BuildReport()));
+    }
+    // Something else in the window that could take the focus.
+    (new QLineEdit(Frame()->statusBar()))->show();
+    for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+        QTest::keyClick(View(), key);
+        QVERIFY(View()->hasFocus());
+        QCOMPARE(View()->SelectionMark(), 1);
+    }
+    QTest::keySequence(View(), QKeySequence("F5"));
     QCOMPARE(started.count(), 1);
     QVERIFY(WaitForScan(finished));
 }

@@ -5,9 +5,13 @@
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
 #include "settings/ShellVerbs.h"
-#include "view/SecondInstance.h"
 
+#include <QTextBrowser>
 #include <QToolBar>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,7 +32,7 @@ private slots:
     void doubleClick_data();
     void doubleClick();
     void longPaths();
-    void secondInstanceArguments();
+    void helpFile();
     void windowSession_data();
     void windowSession();
 
@@ -48,33 +52,63 @@ void TestNavigation::initTestCase() {
 
 void TestNavigation::doubleClick_data() {
     QTest::addColumn<QStringList>("selected"); // the first one is current
+    QTest::addColumn<bool>("right");           // else the left button
     QTest::addColumn<QString>("directory");    // below the root, afterwards
     QTest::addColumn<QStringList>("rows");     // still in the expanded view
+    QTest::addColumn<QString>("copy");         // the second copy's directory|arguments
 
     QTest::newRow("two levels down")
-        << QStringList{"docs/2008"} << "/docs/2008" << QStringList{"", "mail"};
-    QTest::newRow("own row rescans") << QStringList{""} << "" << kExpanded;
-    QTest::newRow("two rows: nothing") << QStringList{"docs", "music"} << "" << kExpanded;
+        << QStringList{"docs/2008"} << false << "/docs/2008" << QStringList{"", "mail"} << "";
+    QTest::newRow("own row rescans") << QStringList{""} << false << "" << kExpanded << "";
+    QTest::newRow("two rows: nothing")
+        << QStringList{"docs", "music"} << false << "" << kExpanded << "";
+    // Gone before the double-click: the directory on display is scanned again.
+    QTest::newRow("cannot be entered")
+        << QStringList{"music"} << false << "" << kExpanded.mid(0, 5) << "";
+    QTest::newRow("right: second copy")
+        << QStringList{"docs/2008"} << true << "" << kExpanded << "@|docs/2008";
+    QTest::newRow("right, own row: no argument")
+        << QStringList{""} << true << "" << kExpanded << "@|";
+    QTest::newRow("right, two rows: nothing")
+        << QStringList{"docs", "music"} << true << "" << kExpanded << "";
 }
 
 void TestNavigation::doubleClick() {
     QFETCH(QStringList, selected);
+    QFETCH(bool, right);
     QFETCH(QString, directory);
     QFETCH(QStringList, rows);
+    QFETCH(QString, copy);
     const auto view = ScannedView(m_root, true);
     QVERIFY(view);
     SelectRows(*view, selected);
     QSignalSpy started(view.get(), &CSpanmeterView::scanStarted);
     QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
+    const bool gone = QTest::currentDataTag() == QByteArray("cannot be entered");
+    QVERIFY(!gone || QDir(m_root).rmdir("music"));
+    const auto restore = qScopeGuard([&] {
+        QDir(m_root).mkdir("music");
+        qunsetenv("SPANMETER_SECOND_COPY");
+    });
+    // The second copy is this test program: it notes where and with what it started.
+    const QString log = m_settings.filePath("second copy");
+    qputenv("SPANMETER_SECOND_COPY", QFile::encodeName(log));
+    const Qt::MouseButton button = right ? Qt::RightButton : Qt::LeftButton;
     const QPoint at = view->visualRect(view->currentIndex()).center();
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), button, {}, at);
     // The double-click's own release, so no button stays down for later tests.
-    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(view->viewport(), button, {}, at);
     // Only a single selected row is acted on.
-    QCOMPARE(started.count(), selected.size() == 1 ? 1 : 0);
+    QCOMPARE(started.count(), selected.size() == 1 && !right ? 1 : 0);
     QVERIFY(WaitForScan(finished, started.count()));
     QCOMPARE(QDir::currentPath(), m_root + directory);
     QCOMPARE(RowNames(*view), rows);
+    QFile noted(log);
+    if (!copy.isEmpty())
+        QTRY_VERIFY(noted.size() > 0);
+    QThread::msleep(copy.isEmpty() ? 200 : 0); // no copy that starts late
+    QCOMPARE(noted.open(QIODevice::ReadOnly) ? noted.readAll() : "", copy.replace("@", m_root));
+    noted.remove();
 }
 
 // Paths beyond the system's limit, 250-byte names 17 levels deep: the start
@@ -122,14 +156,20 @@ void TestNavigation::longPaths() {
     QCOMPARE(RowNames(*view), QStringList{""});
 }
 
-// The second copy gets the row's whole name as one argument, none for the own row.
-void TestNavigation::secondInstanceArguments() {
-    QCOMPARE(SecondInstanceFor("my docs/a  b").arguments, QStringList{"my docs/a  b"});
-    QCOMPARE(SecondInstanceFor("").arguments, QStringList());
-    QCOMPARE(SecondInstanceFor("-style").arguments, QStringList{"./-style"}); // not an option
-    const SecondInstance instance = SecondInstanceFor("docs");
-    QCOMPARE(instance.program, GetModulePath());
-    QCOMPARE(instance.workingDirectory, QDir::currentPath());
+}
+
+// The help file is the program's path with ".HLP" appended, shown from the top.
+void TestNavigation::helpFile() {
+    QFile help(GetModulePath() + ".HLP");
+    QVERIFY(help.open(QIODevice::WriteOnly));
+    help.write("<html><head><title>The help of this program</title></head></html>");
+    help.close();
+    const auto remove = qScopeGuard([&] { help.remove(); });
+    CSpanmeterView view;
+    view.OnHelpContents();
+    auto* window = view.findChild<QTextBrowser*>();
+    QVERIFY(window != nullptr && window->isVisible());
+    QCOMPARE(window->windowTitle(), "The help of this program");
 }
 
 void TestNavigation::windowSession_data() {
@@ -182,5 +222,18 @@ void TestNavigation::windowSession() {
     QCOMPARE(walks.use_count(), 1); // no walking thread was let go
 }
 
-QTEST_MAIN(TestNavigation)
+int main(int argc, char* argv[]) {
+    // Started as the second copy by a right double-click: note the directory
+    // and the arguments, and end.
+    if (const char* log = std::getenv("SPANMETER_SECOND_COPY"); log != nullptr && argc >= 1) {
+        std::ofstream noted(log);
+        noted << std::filesystem::current_path().string() << '|';
+        for (int i = 1; i < argc; ++i)
+            noted << argv[i] << (i + 1 < argc ? " " : "");
+        return 0;
+    }
+    QApplication app(argc, argv);
+    TestNavigation test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_navigation.moc"

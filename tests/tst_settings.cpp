@@ -19,6 +19,7 @@ private slots:
     void read();
     void numbersAreWrittenUnsigned();
     void unwritableStoreIsSilent();
+    void storeIsPinned();
     void verbEntry();
     void reinstallTwice_data();
     void reinstallTwice();
@@ -76,6 +77,15 @@ void TestSettings::unwritableStoreIsSilent() {
     WriteRegNumber("TreeView", 0);
     QCOMPARE(ReadRegNumber("TreeView", 5), 5);
     QVERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+// The program's store is the machine-wide file, wherever XDG_CONFIG_DIRS points.
+void TestSettings::storeIsPinned() {
+    qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_dir->path()));
+    PinSettingsStore();
+    qunsetenv("XDG_CONFIG_DIRS");
+    const QSettings store(QSettings::NativeFormat, QSettings::SystemScope, "Veldrun", "Spanmeter");
+    QCOMPARE(store.fileName(), "/etc/xdg/Veldrun/Spanmeter.conf");
 }
 
 void TestSettings::verbEntry() {

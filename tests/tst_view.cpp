@@ -38,15 +38,25 @@ void TestView::startUp_data() {
     QTest::addColumn<QString>("title");    // of the Bytes column
     QTest::addColumn<int>("pointSize");    // 0: the default font
     QTest::addColumn<QString>("docsBytes");
+    QTest::addColumn<QString>(
+        "date"); // DateMode 1 with "kilobytes"; the C locale puts months first
 
-    QTest::newRow("empty store") << QString() << 0 << "Bytes" << 9 << "       1.234.597";
-    QTest::newRow("kilobytes") << "12" << 1 << "Kilobytes" << 12 << "           1.206";
-    QTest::newRow("megabytes, 14pt") << "14pt" << 2 << "Megabytes" << 14 << "               2";
-    QTest::newRow("unknown unit, size 0") << "0" << 7 << "Bytes" << 0 << "       1.234.597";
-    QTest::newRow("-1 unit, no digits") << "big" << -1 << "Bytes" << 0 << "       1.234.597";
-    QTest::newRow("a size no font has") << "2147483647" << 0 << "Bytes" << 0 << "       1.234.597";
+    const QString monthFirst = R"(\d\d-\d\d-\d{4})";
+    QTest::newRow("empty store") << QString() << 0 << "Bytes" << 9 << "       1.234.597"
+                                 << monthFirst;
+    QTest::newRow("kilobytes, fixed date") << "12" << 1 << "Kilobytes" << 12 << "           1.206"
+                                           << R"(\d{4}-\d\d-\d\d)";
+    QTest::newRow("megabytes, 14pt")
+        << "14pt" << 2 << "Megabytes" << 14 << "               2" << monthFirst;
+    QTest::newRow("unknown unit, size 0")
+        << "0" << 7 << "Bytes" << 0 << "       1.234.597" << monthFirst;
+    QTest::newRow("-1 unit, no digits")
+        << "big" << -1 << "Bytes" << 0 << "       1.234.597" << monthFirst;
+    QTest::newRow("a size no font has")
+        << "2147483647" << 0 << "Bytes" << 0 << "       1.234.597" << monthFirst;
     // A FIFO in the store's place would wait for a writer: it reads as empty.
-    QTest::newRow("store is a FIFO") << "<fifo>" << 2 << "Bytes" << 9 << "       1.234.597";
+    QTest::newRow("store is a FIFO") << "<fifo>" << 2 << "Bytes" << 9 << "       1.234.597"
+                                     << monthFirst;
 }
 
 void TestView::startUp() {
@@ -55,6 +65,7 @@ void TestView::startUp() {
     QFETCH(QString, title);
     QFETCH(int, pointSize);
     QFETCH(QString, docsBytes);
+    QFETCH(QString, date);
     const QByteArray store = QFile::encodeName(m_settings.filePath("Veldrun/Spanmeter.conf"));
     const auto removeFifo = qScopeGuard([&] {
         if (fontSize == "<fifo>")
@@ -66,6 +77,7 @@ void TestView::startUp() {
     } else if (!fontSize.isNull()) {
         WriteRegString("fontsize", fontSize);
         WriteRegNumber("ByteModeView", static_cast<uint32_t>(unit));
+        WriteRegNumber("DateMode", unit == 1 ? 1 : 0);
     }
     QTest::failOnWarning(QRegularExpression("Point size"));
     const auto view = ScannedView(m_tree.path());
@@ -83,6 +95,11 @@ void TestView::startUp() {
     QVERIFY(view->IsCompressed());
     QCOMPARE(RowNames(*view), QStringList({"", "docs"}));
     QCOMPARE(Text(*view, 1, ColBytes), docsBytes);
+    QVERIFY(QRegularExpression(QRegularExpression::anchoredPattern(date))
+                .match(Text(*view, 1, ColDate).trimmed())
+                .hasMatch());
+    // The header cuts a long path; its tooltip holds the whole of it.
+    QCOMPARE(view->model()->headerData(0, Qt::Horizontal, Qt::ToolTipRole), m_tree.path() + u'/');
 
     const QFont font = view->font();
     QCOMPARE(font.pointSize(), pointSize ? pointSize : QApplication::font().pointSize());

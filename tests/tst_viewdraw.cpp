@@ -42,6 +42,8 @@ private slots:
     void treeForm_data();
     void treeForm();
     void cutsKeepWholeCharacters();
+    void focusFrame();
+    void dividerDoubleClickFits();
 
 private:
     QTemporaryDir m_settings;
@@ -117,6 +119,57 @@ void TestViewDraw::cutsKeepWholeCharacters() {
     // Each start of whole characters in turn, as the limit grows.
     QCOMPARE(fitted, QStringList({"", text.left(1), text.left(2), text.left(3), text.left(5),
                                   text.left(7), text}));
+}
+
+// The current row has a frame in its text colour whether selected or not,
+// and an unselected one keeps the plain background.
+void TestViewDraw::focusFrame() {
+    const auto view = ScannedView(m_tree.path());
+    QVERIFY(view);
+    view->activateWindow();
+    view->setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(view.get()) && view->hasFocus());
+    for (const bool selected : {false, true}) {
+        view->setCurrentIndex(view->List()->index(2, 0));
+        if (!selected)
+            view->selectionModel()->clearSelection();
+        const QImage shot =
+            view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect row = view->visualRect(view->List()->index(2, 0));
+        const auto colour = [&](QPalette::ColorRole role) {
+            return view->palette().color(role).rgb();
+        };
+        const QRgb frame = colour(selected ? QPalette::HighlightedText : QPalette::Text);
+        const QRgb fill = colour(selected ? QPalette::Highlight : QPalette::Base);
+        // Dots along the top edge, nothing but the fill right below it.
+        const auto count = [&](int y, QRgb rgb) {
+            int n = 0;
+            for (int x = row.left() + 1; x < row.right(); ++x)
+                n += shot.pixel(x, y) == rgb ? 1 : 0;
+            return n;
+        };
+        QVERIFY2(count(row.top(), frame) >= row.width() / 4,
+                 qPrintable(QString::number(count(row.top(), frame))));
+        QCOMPARE(count(row.top() + 1, fill), row.width() - 2);
+    }
+}
+
+// A double-click on the divider after a column fits it to its widest text
+// and its title, and sorts nothing.
+void TestViewDraw::dividerDoubleClickFits() {
+    const auto view = ScannedView(m_tree.path());
+    QVERIFY(view);
+    QHeaderView* head = view->header();
+    for (const int column : {ColBytes, ColDirectory}) {
+        const QStringList before = RowNames(*view);
+        view->SetColumnWidth(column, 30);
+        const QPoint divider(head->sectionViewportPosition(column) + 29, head->height() / 2);
+        QTest::mouseDClick(head->viewport(), Qt::LeftButton, {}, divider);
+        QCOMPARE(RowNames(*view), before);
+        for (int row = 0; row < view->List()->RowCount(); ++row)
+            QVERIFY(Shows(*view, row, column, Text(*view, row, column)));
+        QVERIFY(view->ColumnWidth(column) >= head->sectionSizeHint(column));
+    }
 }
 
 QTEST_MAIN(TestViewDraw)

@@ -1,8 +1,9 @@
 #include "view/CListControl.h"
 
+#include "scan/Columns.h"
 #include "scan/RowText.h"
+#include "view/CellText.h"
 
-#include <QFile>
 #include <QSize>
 
 #include <algorithm>
@@ -12,27 +13,30 @@ CListControl::CListControl(QObject* parent) : QAbstractTableModel(parent) {}
 
 CListControl::~CListControl() = default;
 
-void CListControl::InsertColumn(int index, const QString& title, Qt::Alignment alignment) {
-    index = std::clamp(index, 0, static_cast<int>(m_columns.size()));
-    beginInsertColumns(QModelIndex(), index, index);
-    m_columns.insert(index, ColumnInfo{title, alignment});
-    endInsertColumns();
-}
-
-void CListControl::DeleteColumn(int index) {
-    if (index < 0 || index >= m_columns.size())
-        return;
-    beginRemoveColumns(QModelIndex(), index, index);
-    m_columns.remove(index);
-    endRemoveColumns();
-}
-
 QString CListControl::ColumnTitle(int index) const {
-    return index >= 0 && index < m_columns.size() ? m_columns[index].title : QString();
+    return FromFileSystem(ColumnTitleBytes(index));
+}
+
+std::string CListControl::ColumnTitleBytes(int index) const {
+    if (index == ColDirectory && !m_directoryTitle.empty())
+        return m_directoryTitle;
+    if (index == ColBytes)
+        return UnitTitle(m_unit);
+    return index >= 0 && index < ColumnCount ? kColumns[index].title : "";
 }
 
 Qt::Alignment CListControl::ColumnAlignment(int index) const {
-    return index >= 0 && index < m_columns.size() ? m_columns[index].alignment : Qt::AlignLeft;
+    return index >= 0 && index < ColumnCount && kColumns[index].alignRight ? Qt::AlignRight
+                                                                           : Qt::AlignLeft;
+}
+
+void CListControl::SetUnitTitle(int byteMode) {
+    m_unit = byteMode;
+    emit headerDataChanged(Qt::Horizontal, ColBytes, ColBytes);
+}
+
+QString CListControl::CellText(int row, int column) const {
+    return FromFileSystem(Row(row).text[static_cast<size_t>(column)]);
 }
 
 void CListControl::SetRowHeight(int height) {
@@ -67,10 +71,8 @@ void CListControl::AppendRows(std::vector<DirRow>&& rows) {
 }
 
 void CListControl::SetColumnTitle(const std::string& title) {
-    if (m_columns.isEmpty())
-        return;
-    m_columns[0].title = QFile::decodeName(QByteArray::fromStdString(title));
-    emit headerDataChanged(Qt::Horizontal, 0, 0);
+    m_directoryTitle = title;
+    emit headerDataChanged(Qt::Horizontal, ColDirectory, ColDirectory);
 }
 
 void CListControl::SortRows(int key) {
@@ -105,7 +107,7 @@ void CListControl::SortRows(int key) {
 }
 
 void CListControl::SetStatusText(const std::string& text) {
-    m_statusText = QFile::decodeName(QByteArray::fromStdString(text));
+    m_statusText = FromFileSystem(text);
     emit statusTextChanged(m_statusText);
 }
 
@@ -122,7 +124,7 @@ int CListControl::rowCount(const QModelIndex& parent) const {
 }
 
 int CListControl::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+    return parent.isValid() ? 0 : ColumnCount;
 }
 
 QVariant CListControl::data(const QModelIndex& index, int role) const {
@@ -130,7 +132,7 @@ QVariant CListControl::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return QFile::decodeName(QByteArray::fromStdString(Row(index.row()).text[index.column()]));
+        return CellText(index.row(), index.column());
     case Qt::SizeHintRole:
         return QSize(1, m_rowHeight);
     default:
@@ -139,13 +141,16 @@ QVariant CListControl::data(const QModelIndex& index, int role) const {
 }
 
 QVariant CListControl::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (role) {
     case Qt::DisplayRole:
-        return m_columns[section].title;
+        return ColumnTitle(section);
+    case Qt::ToolTipRole:
+        // The header cuts a long path; the whole of it shows here.
+        return section == ColDirectory ? QVariant(ColumnTitle(section)) : QVariant();
     case Qt::TextAlignmentRole:
-        return static_cast<int>(m_columns[section].alignment | Qt::AlignVCenter);
+        return static_cast<int>(ColumnAlignment(section) | Qt::AlignVCenter);
     default:
         return {};
     }

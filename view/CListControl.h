@@ -6,15 +6,17 @@
 
 #include <QAbstractTableModel>
 #include <QString>
-#include <QVector>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // The rows of the result list and its column titles, as a table model for the
-// view. It is also the list a scan drives: a scan's operations arrive here on
-// the GUI thread (drained from the scan's feed), so the list is only ever
-// changed by the thread that paints it.
+// view. The five columns are those of the column table (scan/Columns.h); only
+// two titles change: the Directory column's (the scanned path) and the size
+// column's (the unit). It is also the list a scan drives: a scan's operations
+// arrive here on the GUI thread (drained from the scan's feed), so the list is
+// only ever changed by the thread that paints it.
 class CListControl : public QAbstractTableModel, public ScanList {
     Q_OBJECT
 
@@ -22,20 +24,24 @@ public:
     explicit CListControl(QObject* parent = nullptr);
     ~CListControl() override;
 
-    // Columns, as the header shows them.
-    void InsertColumn(int index, const QString& title, Qt::Alignment alignment);
-    void DeleteColumn(int index);
+    // Column titles as the header shows them, and in the file system's bytes
+    // (the Directory column's path keeps its own bytes).
     QString ColumnTitle(int index) const;
+    std::string ColumnTitleBytes(int index) const;
     Qt::Alignment ColumnAlignment(int index) const;
+    // Titles the size column after the unit: 1 kilobytes, 2 megabytes, else bytes.
+    void SetUnitTitle(int byteMode);
 
     // Rows, in their current order.
     int RowCount() const { return static_cast<int>(m_rows.size()); }
     const DirRow& Row(int index) const { return m_rows[static_cast<size_t>(index)]; }
+    // A row's cell as the window shows it (before the tree form and the cut).
+    QString CellText(int row, int column) const;
     // Every row gets this height (the list font's pixel height plus a margin).
     void SetRowHeight(int height);
     int RowHeight() const { return m_rowHeight; }
 
-    // The totals and free space of the last scan, as it reported them.
+    // The totals and free space as the scan last reported them.
     const DirStats& Total() const { return m_total; }
     uint64_t FreeBytes() const { return m_freeBytes; }
     QString StatusText() const { return m_statusText; }
@@ -62,13 +68,9 @@ signals:
     void statusTextChanged(const QString& text);
 
 private:
-    struct ColumnInfo {
-        QString title;
-        Qt::Alignment alignment;
-    };
-
     std::vector<DirRow> m_rows;
-    QVector<ColumnInfo> m_columns;
+    std::string m_directoryTitle; // empty until a scan names its directory
+    int m_unit = 0;
     int m_rowHeight = 18;
     DirStats m_total;
     uint64_t m_freeBytes = 0;

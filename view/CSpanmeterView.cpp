@@ -25,11 +25,12 @@ QString ForPane(QString text) {
 } // namespace
 
 CSpanmeterView::CSpanmeterView(QWidget* parent)
-    : QTreeView(parent), m_thousandSep(LocaleThousandSep()), m_dateOrder(LocaleDateOrder()),
-      m_list(new CListControl(this)), m_worker([this] {
+    : QTreeView(parent), m_list(new CListControl(this)), m_worker([this] {
           // On a walking thread: only post; the drain runs on the GUI thread.
           QMetaObject::invokeMethod(this, &CSpanmeterView::OnScanNews, Qt::QueuedConnection);
       }) {
+    m_scan.format.thousandSep = LocaleThousandSep();
+    m_scan.format.dateOrder = LocaleDateOrder();
     m_drainTimer.setSingleShot(true);
     connect(&m_drainTimer, &QTimer::timeout, this, &CSpanmeterView::DrainScan);
     setRootIsDecorated(false);
@@ -51,7 +52,12 @@ CSpanmeterView::CSpanmeterView(QWidget* parent)
     head->setSectionResizeMode(QHeaderView::Interactive);
     // A column may be dragged down to nothing; its cells then show nothing.
     head->setMinimumSectionSize(0);
+    // A long path is cut with an ellipsis; its tooltip shows the whole of it.
+    head->setTextElideMode(Qt::ElideRight);
+    // Every click counts: a quick second click arrives as a double-click. A
+    // double-click on a divider is no click on a section (it fits the column).
     connect(head, &QHeaderView::sectionClicked, this, &CSpanmeterView::OnColumnClick);
+    connect(head, &QHeaderView::sectionDoubleClicked, this, &CSpanmeterView::OnColumnClick);
     connect(m_list, &CListControl::statusTextChanged, this,
             [this](const QString& text) { emit scanStatusChanged(ForPane(text)); });
 }
@@ -72,16 +78,12 @@ void CSpanmeterView::OnInitialUpdate(const QByteArray& startDir) {
     m_startDir = startDir;
 
     m_treeView = ReadRegNumber(QStringLiteral("TreeView"), 1);
-    m_dateMode = ReadRegNumber(QStringLiteral("DateMode"), 0);
-    m_byteMode = ReadRegNumber(QStringLiteral("ByteModeView"), 0);
+    m_scan.format.dateMode = ReadRegNumber(QStringLiteral("DateMode"), 0);
+    m_scan.format.byteMode = ReadRegNumber(QStringLiteral("ByteModeView"), 0);
 
-    if (m_list->columnCount() == 0) {
-        for (const ColumnSpec& column : kColumns) {
-            const char* title = column.id == ColBytes ? UnitTitle(m_byteMode) : column.title;
-            InsertColumn(column.id, QString::fromLatin1(title),
-                         column.alignRight ? Qt::AlignRight : Qt::AlignLeft, column.initialWidth);
-        }
-    }
+    m_list->SetUnitTitle(m_scan.format.byteMode);
+    for (const ColumnSpec& column : kColumns)
+        SetColumnWidth(column.id, column.initialWidth);
 
     // The tool bar offers the mode that is not shown: every start is compressed.
     emit viewModeChanged(true);
@@ -100,16 +102,8 @@ void CSpanmeterView::OnInitialUpdate(const QByteArray& startDir) {
 }
 
 void CSpanmeterView::StartScan() {
-    ScanSettings settings;
-    settings.compressed = m_compressed;
-    settings.format.byteMode = m_byteMode;
-    settings.format.dateMode = m_dateMode;
-    settings.format.thousandSep = m_thousandSep;
-    settings.format.dateOrder = m_dateOrder;
-    settings.threads = 2;
-
     m_scanEnded = false;
-    m_worker.StartScan(settings);
+    m_worker.StartScan(m_scan);
     emit scanStarted();
 }
 
@@ -139,12 +133,6 @@ void CSpanmeterView::DrainScan() {
     }
 }
 
-void CSpanmeterView::InsertColumn(int index, const QString& title, Qt::Alignment alignment,
-                                  int width) {
-    m_list->InsertColumn(index, title, alignment);
-    header()->resizeSection(index, width);
-}
-
 int CSpanmeterView::ColumnWidth(int column) const {
     return header()->sectionSize(column);
 }
@@ -154,7 +142,7 @@ void CSpanmeterView::SetColumnWidth(int column, int width) {
 }
 
 Qt::Alignment CSpanmeterView::ColumnFormat(int column) const {
-    return m_list->ColumnAlignment(column) & Qt::AlignHorizontal_Mask;
+    return m_list->ColumnAlignment(column);
 }
 
 int CSpanmeterView::StringWidth(const QString& text) const {
@@ -186,18 +174,9 @@ QFont CSpanmeterView::CreatePointFont(const QString& name, int pointSize) {
 }
 
 void CSpanmeterView::SetListFont(const QFont& listFont) {
-    m_font = listFont;
     setFont(listFont);
     m_list->SetRowHeight(QFontInfo(font()).pixelSize() + 6);
     doItemsLayout();
-}
-
-const DirStats& CSpanmeterView::Total() const {
-    return m_list->Total();
-}
-
-uint64_t CSpanmeterView::FreeBytes() const {
-    return m_list->FreeBytes();
 }
 
 void CSpanmeterView::OnColumnClick(int column) {

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "report/ReportText.h"
 #include "scan/DirRow.h"
-#include "scan/DirStats.h"
+#include "scan/RowFormat.h"
 #include "scan/ScanWorker.h"
 
 #include <QByteArray>
@@ -12,14 +13,14 @@
 #include <QTreeView>
 
 #include <array>
-#include <cstdint>
+#include <string>
 
 class CListControl;
 class QTextBrowser;
 
 // The result list: one row per directory of the last scan, drawn by the view
-// itself in the list font. It owns the rows (through its list control), the
-// list font and the scan worker; the process's current directory is the
+// itself in its font, the list font. It owns the rows (through its list
+// control) and the scan worker; the process's current directory is the
 // directory on display.
 class CSpanmeterView : public QTreeView {
     Q_OBJECT
@@ -50,16 +51,21 @@ public:
     int SelectionMark() const;
     // Gives the list a font; every row becomes its pixel height + 6 high.
     void SetListFont(const QFont& listFont);
-    QFont ListFont() const { return m_font; }
     // The list font of a stored face and size; the default font for a size below 1.
     static QFont CreatePointFont(const QString& name, int pointSize);
 
-    // The settings the row texts were made with.
-    int ByteMode() const { return m_byteMode; }
-    char ThousandSep() const { return m_thousandSep; }
-    bool IsCompressed() const { return m_compressed != 0; }
-    const DirStats& Total() const;
-    uint64_t FreeBytes() const;
+    bool IsCompressed() const { return m_scan.compressed != 0; }
+
+    // The text report's inputs, read from the list as it is now: column
+    // widths in characters of the list font, header texts, rows in their
+    // current order, the totals and free space the scan last reported, the unit.
+    ReportInput MakeReportInput() const;
+    // The fixed-width text report of the list as it is now, lines ended by CR LF.
+    std::string BuildReport() const;
+    // Writes the report to `path`, replacing a file there only once the whole
+    // report is written. A failure is shown in a message box naming the file
+    // and the reason; false then.
+    bool SaveReport(QString path);
 
     // The scan worker, for tests and the benchmark.
     ScanWorker& Worker() { return m_worker; }
@@ -70,6 +76,10 @@ public slots:
     void OnViewCompressed();
     void OnViewRefresh();
     void OnHelpContents();
+    // Copy: the text report to the clipboard.
+    void OnEditCopy();
+    // The Options dialog; on OK applies, stores and rescans what changed.
+    void OnOptions();
     // A click on a column header: sort by that column, a second click reverses.
     void OnColumnClick(int column);
 
@@ -81,6 +91,8 @@ signals:
     void scanFinished();
 
 protected:
+    // A divider double-click fits a column to its widest cell text as drawn.
+    int sizeHintForColumn(int column) const override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -88,7 +100,6 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    void InsertColumn(int index, const QString& title, Qt::Alignment alignment, int width);
     void DrawCell(QPainter* painter, const QString& text, const QRect& cell, int width,
                   Qt::Alignment alignment) const;
     // A walking thread has news: drain now, or soon if a drain just ran.
@@ -99,16 +110,12 @@ private:
     void Descend();
     void OpenInNewInstance();
 
-    int m_compressed = 1;
+    // View mode, unit, date form, separator and date order: every scan takes a copy.
+    ScanSettings m_scan;
     int m_treeView = 0;
     int m_sortColumn = 0;
     QByteArray m_startDir;
-    QFont m_font;
     std::array<int, 10> m_sortDescending{};
-    int m_byteMode = 0;
-    char m_thousandSep = '.';
-    int m_dateMode = 0;
-    int m_dateOrder = '2';
 
     CListControl* m_list = nullptr;
     ScanWorker m_worker;

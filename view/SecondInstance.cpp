@@ -1,16 +1,16 @@
 #include "view/SecondInstance.h"
 
 #include "settings/ShellVerbs.h"
+#include "view/CellText.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 
 SecondInstance SecondInstanceFor(const std::string& rowText) {
     SecondInstance instance;
     instance.program = GetModulePath();
     if (!rowText.empty()) {
-        QString argument = QFile::decodeName(QByteArray::fromStdString(rowText));
+        QString argument = FromFileSystem(rowText);
         if (argument.startsWith(u'-'))
             argument.prepend(QStringLiteral("./"));
         instance.arguments.append(argument);

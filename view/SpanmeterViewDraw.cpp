@@ -2,12 +2,23 @@
 #include "view/CSpanmeterView.h"
 #include "view/CellText.h"
 
-#include <QFile>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
+
+int CSpanmeterView::sizeHintForColumn(int column) const {
+    if (column < 0 || column >= ColumnCount)
+        return QTreeView::sizeHintForColumn(column);
+    const QFontMetrics metrics(font());
+    const bool tree = column == ColDirectory && m_treeView == 1 && m_sortColumn == ColDirectory;
+    int widest = 0;
+    for (int row = 0; row < m_list->RowCount(); ++row) {
+        const QString text = m_list->CellText(row, column);
+        widest = std::max(widest, metrics.horizontalAdvance(tree ? TreeForm(text) : text));
+    }
+    // A cell shows what fits its width less 8 pixels (see DrawCell).
+    return widest + 8;
+}
 
 // Every row is drawn here as a whole: background, focus frame, then the five
 // cells at the header's current widths and alignments, so a column the user
@@ -30,25 +41,23 @@ void CSpanmeterView::drawRow(QPainter* painter, const QStyleOptionViewItem& opti
     painter->save();
     painter->fillRect(item, fill);
 
+    const QColor textColor =
+        palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text);
     if (hasFocus() && currentIndex().row() == index.row()) {
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.rect = item;
-        focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_HasFocus;
-        focus.backgroundColor = fill;
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, this);
+        // A dotted frame in the row's text colour: seen on the selection as
+        // on the plain background, and it fills nothing.
+        painter->setPen(QPen(textColor, 0, Qt::DotLine));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(item.adjusted(0, 0, -1, -1));
     }
 
     if (index.isValid() && index.row() < m_list->RowCount()) {
         painter->setFont(font());
-        painter->setPen(
-            palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-        const DirRow& row = m_list->Row(index.row());
+        painter->setPen(textColor);
         int x = item.left();
         for (int column = 0; column < columns && column < ColumnCount; ++column) {
             const int width = head->sectionSize(column);
-            QString text =
-                QFile::decodeName(QByteArray::fromStdString(row.text[static_cast<size_t>(column)]));
+            QString text = m_list->CellText(index.row(), column);
             if (column == ColDirectory && m_treeView == 1 && m_sortColumn == ColDirectory)
                 text = TreeForm(text);
             DrawCell(painter, text, QRect(x, item.top(), item.right() - x + 1, item.height()),

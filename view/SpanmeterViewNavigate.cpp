@@ -106,13 +106,13 @@ void CSpanmeterView::OnDirUp() {
 
 void CSpanmeterView::OnViewExpanded() {
     emit viewModeChanged(false);
-    m_compressed = 0;
+    m_scan.compressed = 0;
     StartScan();
 }
 
 void CSpanmeterView::OnViewCompressed() {
     emit viewModeChanged(true);
-    m_compressed = 1;
+    m_scan.compressed = 1;
     StartScan();
 }
 

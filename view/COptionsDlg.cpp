@@ -1,0 +1,184 @@
+#include "view/COptionsDlg.h"
+
+#include "app/Reinstall.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <cmath>
+
+namespace {
+
+// The dialog's layout is kept in dialog units: a quarter of the dialog
+// font's average character width across, an eighth of its height down. The
+// sans-serif faces that stand in for the template's font run wider than it
+// did, so the unit across grows until every line of the notes fits its field.
+class DialogUnits {
+public:
+    DialogUnits(const QFont& font, const QStringList& notes, int noteWidth) {
+        const QFontMetrics metrics(font);
+        const int alphabet = metrics.horizontalAdvance(
+            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+        m_baseX = std::max(1, (alphabet / 26 + 1) / 2);
+        m_baseY = std::max(1, metrics.height());
+        for (const QString& note : notes) {
+            for (const QString& line : note.split(u'\n'))
+                m_baseX = std::max(m_baseX, (metrics.horizontalAdvance(line) * 4 + noteWidth - 1) /
+                                                noteWidth);
+        }
+    }
+    int X(int units) const { return units * m_baseX / 4; }
+    int Y(int units) const { return units * m_baseY / 8; }
+    QRect Rect(int x, int y, int width, int height) const {
+        return {X(x), Y(y), X(width), Y(height)};
+    }
+
+private:
+    int m_baseX = 1;
+    int m_baseY = 1;
+};
+
+constexpr const char* kIdProperty = "controlId";
+
+template <typename Widget>
+Widget* Place(Widget* widget, const DialogUnits& units, int x, int y, int width, int height,
+              int id = 0) {
+    widget->setGeometry(units.Rect(x, y, width, height));
+    if (id != 0)
+        widget->setProperty(kIdProperty, id);
+    return widget;
+}
+
+// The notes beside the controls, each in a field 111 units wide.
+const QStringList kNotes = {
+    QStringLiteral("This installs the currently active\ninstance of Spanmeter."),
+    QStringLiteral("This shows the 'Expanded View'\nin a different format"),
+    QStringLiteral("This option forces the date format\nto \"Year-Month-Day\""),
+    QStringLiteral("Select the 'resolution' of Spanmeter\n(Values are rounded upwards)"),
+    QStringLiteral("Select the font for Spanmeter\n(Fixed-size fonts only)"),
+};
+constexpr int kNoteWidth = 111;
+
+QLabel* StaticText(QWidget* parent, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+} // namespace
+
+COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Options"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    // "MS Sans Serif" falls back to the system's sans-serif face.
+    QFont dialogFont(QStringLiteral("MS Sans Serif"), 8);
+    dialogFont.setStyleHint(QFont::SansSerif);
+    setFont(dialogFont);
+    const DialogUnits du(font(), kNotes, kNoteWidth);
+    setFixedSize(du.X(222), du.Y(194));
+
+    // Group boxes first, so that the controls inside them lie above them. The
+    // frame runs through the middle of the title, as the template has it.
+    for (QGroupBox* box :
+         {Place(new QGroupBox(QStringLiteral("Installation"), this), du, 7, 7, 208, 35),
+          Place(new QGroupBox(QStringLiteral("View"), this), du, 7, 48, 208, 112)}) {
+        box->setStyleSheet(QStringLiteral(
+            "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
+            "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
+    }
+
+    auto* reinstall = Place(new QPushButton(QStringLiteral("Re-install"), this), du, 16, 20, 50, 14,
+                            IDC_REINSTALL);
+    Place(StaticText(this, kNotes[0]), du, 102, 19, 111, 17);
+
+    m_checkTreeView =
+        Place(new QCheckBox(QStringLiteral("Tree View"), this), du, 18, 63, 48, 10, IDC_TREE_VIEW);
+    Place(StaticText(this, kNotes[1]), du, 104, 59, 111, 17);
+    m_checkFixedDate = Place(new QCheckBox(QStringLiteral("Fixed Date Format"), this), du, 18, 81,
+                             73, 10, IDC_FIXED_DATE);
+    Place(StaticText(this, kNotes[2]), du, 104, 81, 111, 17);
+
+    m_comboUnit = new QComboBox(this);
+    m_comboUnit->setEditable(true);
+    // Typing never adds an entry: the list's index is the unit.
+    m_comboUnit->setInsertPolicy(QComboBox::NoInsert);
+    m_comboUnit->addItems(
+        {QStringLiteral("Bytes"), QStringLiteral("Kilobytes"), QStringLiteral("Megabytes")});
+    m_comboUnit->setCurrentIndex(-1);
+    // The template's height includes the dropped-down list; the field is as high as it needs.
+    Place(m_comboUnit, du, 18, 109, 78, 41, IDC_UNIT);
+    m_comboUnit->resize(m_comboUnit->width(), m_comboUnit->sizeHint().height());
+    Place(StaticText(this, kNotes[3]), du, 104, 106, 111, 19);
+
+    auto* selectFont = Place(new QPushButton(QStringLiteral("Font select"), this), du, 18, 134, 50,
+                             14, IDC_FONT_SELECT);
+    Place(StaticText(this, kNotes[4]), du, 104, 132, 111, 20);
+
+    auto* cancel = Place(new QPushButton(QStringLiteral("Cancel"), this), du, 99, 173, 50, 14, 2);
+    auto* ok = Place(new QPushButton(QStringLiteral("OK"), this), du, 165, 173, 50, 14, 1);
+    ok->setDefault(true);
+    for (QPushButton* button : {reinstall, selectFont, cancel})
+        button->setAutoDefault(false);
+
+    connect(reinstall, &QPushButton::clicked, this, [this] { OnReinstall(this); });
+    connect(selectFont, &QPushButton::clicked, this, &COptionsDlg::OnSelectFont);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ok, &QPushButton::clicked, this, &COptionsDlg::accept);
+}
+
+QWidget* COptionsDlg::Control(int id) const {
+    const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children) {
+        if (child->property(kIdProperty).toInt() == id)
+            return child;
+    }
+    return nullptr;
+}
+
+void COptionsDlg::showEvent(QShowEvent* event) {
+    if (!m_shown) {
+        m_shown = true;
+        m_checkTreeView->setChecked(m_treeView != 0);
+        m_checkFixedDate->setChecked(m_fixedDate != 0);
+    }
+    QDialog::showEvent(event);
+}
+
+void COptionsDlg::paintEvent(QPaintEvent* event) {
+    if (m_firstPaint) {
+        m_firstPaint = false;
+        m_comboUnit->setCurrentIndex(
+            m_byteMode >= 0 && m_byteMode < m_comboUnit->count() ? m_byteMode : -1);
+    }
+    QDialog::paintEvent(event);
+}
+
+void COptionsDlg::accept() {
+    m_byteMode = m_comboUnit->currentIndex();
+    m_treeView = m_checkTreeView->isChecked() ? 1 : 0;
+    m_fixedDate = m_checkFixedDate->isChecked() ? 1 : 0;
+    QDialog::accept();
+}
+
+void COptionsDlg::OnSelectFont() {
+    QFont initial(m_fontName);
+    if (m_fontSize > 0)
+        initial.setPointSize(m_fontSize);
+    // Qt's own dialog: it offers fixed-pitch fonts only, as the list needs.
+    QFontDialog dialog(initial, this);
+    dialog.setOptions(QFontDialog::MonospacedFonts | QFontDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QFont chosen = dialog.selectedFont();
+    // Whole points: 10.5 points give 10. Style, weight and effects are not kept.
+    const double points =
+        chosen.pointSizeF() > 0 ? chosen.pointSizeF() : QFontInfo(chosen).pointSizeF();
+    m_fontSize = static_cast<int>(std::lround(points * 10)) / 10;
+    m_fontName = chosen.family();
+}

@@ -1,0 +1,50 @@
+// The Options command: the dialog, then what changed applied, stored and
+// scanned once.
+#include "settings/SettingsStore.h"
+#include "view/CListControl.h"
+#include "view/COptionsDlg.h"
+#include "view/CSpanmeterView.h"
+
+void CSpanmeterView::OnOptions() {
+    COptionsDlg dialog(this);
+    // The dialog starts from the stored font, not from the list's.
+    const QString fontName =
+        ReadRegString(QStringLiteral("fontname"), QStringLiteral("Courier New"));
+    const int fontSize = ReadRegNumber(QStringLiteral("fontsize"), 9);
+    dialog.m_fontName = fontName;
+    dialog.m_fontSize = fontSize;
+    dialog.m_byteMode = m_scan.format.byteMode;
+    dialog.m_treeView = m_treeView;
+    dialog.m_fixedDate = m_scan.format.dateMode;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    bool changed = false;
+    if (dialog.m_treeView != m_treeView) {
+        m_treeView = dialog.m_treeView;
+        WriteRegNumber(QStringLiteral("TreeView"), static_cast<uint32_t>(m_treeView));
+        changed = true;
+    }
+    if (dialog.m_fixedDate != m_scan.format.dateMode) {
+        m_scan.format.dateMode = dialog.m_fixedDate;
+        WriteRegNumber(QStringLiteral("DateMode"), static_cast<uint32_t>(m_scan.format.dateMode));
+        changed = true;
+    }
+    if (dialog.m_byteMode != m_scan.format.byteMode) {
+        m_scan.format.byteMode = dialog.m_byteMode;
+        // Retitled in place: a width the user dragged stays.
+        m_list->SetUnitTitle(m_scan.format.byteMode);
+        WriteRegNumber(QStringLiteral("ByteModeView"),
+                       static_cast<uint32_t>(m_scan.format.byteMode));
+        changed = true;
+    }
+    if (dialog.m_fontName != fontName || dialog.m_fontSize != fontSize) {
+        WriteRegString(QStringLiteral("fontname"), dialog.m_fontName);
+        WriteRegNumber(QStringLiteral("fontsize"), static_cast<uint32_t>(dialog.m_fontSize));
+        SetListFont(CreatePointFont(dialog.m_fontName, dialog.m_fontSize));
+        changed = true;
+    }
+    // One scan for any number of changes, none without.
+    if (changed)
+        StartScan();
+}

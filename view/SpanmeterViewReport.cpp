@@ -1,0 +1,91 @@
+// The text report of the list as it is now: on the clipboard (Copy) or in a
+// file (Save as).
+#include "scan/Columns.h"
+#include "view/CListControl.h"
+#include "view/CSpanmeterView.h"
+#include "view/CellText.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QSaveFile>
+
+#include <memory>
+
+ReportInput CSpanmeterView::MakeReportInput() const {
+    ReportInput input;
+    for (int k = 0; k < ColumnCount; ++k) {
+        input.widths[k] = ReportColumnWidth(ColumnWidth(k), StringWidth(QStringLiteral("_")));
+        input.headers[k] = m_list->ColumnTitleBytes(k);
+    }
+    input.rows.reserve(static_cast<size_t>(m_list->RowCount()));
+    for (int row = 0; row < m_list->RowCount(); ++row)
+        input.rows.push_back(&m_list->Row(row));
+    input.total = m_list->Total();
+    input.freeBytes = m_list->FreeBytes();
+    input.byteMode = m_scan.format.byteMode;
+    input.thousandSep = m_scan.format.thousandSep;
+    return input;
+}
+
+std::string CSpanmeterView::BuildReport() const {
+    return ::BuildReport(MakeReportInput());
+}
+
+void CSpanmeterView::OnEditCopy() {
+    QApplication::clipboard()->setText(FromFileSystem(BuildReport()));
+}
+
+namespace {
+
+enum class SaveFailure { None, DiskFull, Other };
+
+// Writes `text` to `path`. A regular file (or a new one) is replaced only once
+// the whole text is written, so a failure leaves an earlier file as it was;
+// anything else that exists there (a pipe, a device) is written directly.
+SaveFailure WriteReportFile(const QString& path, const std::string& text, QString& reason) {
+    const QFileInfo target(path);
+    std::unique_ptr<QFileDevice> file;
+    if (target.exists() && !target.isFile() && !target.isDir())
+        file = std::make_unique<QFile>(path);
+    else
+        file = std::make_unique<QSaveFile>(path);
+    if (!file->open(QIODevice::WriteOnly)) {
+        reason = file->errorString();
+        return SaveFailure::Other;
+    }
+    // Taken at once: closing the file forgets why a write failed.
+    const auto size = static_cast<qint64>(text.size());
+    if (file->write(text.data(), size) != size || !file->flush()) {
+        reason = file->errorString();
+        // Qt reports a write that found no space left as a resource error.
+        return file->error() == QFileDevice::ResourceError ? SaveFailure::DiskFull
+                                                           : SaveFailure::Other;
+    }
+    auto* saveFile = dynamic_cast<QSaveFile*>(file.get());
+    if (saveFile != nullptr && !saveFile->commit()) {
+        reason = saveFile->errorString();
+        return SaveFailure::Other;
+    }
+    return SaveFailure::None;
+}
+
+} // namespace
+
+bool CSpanmeterView::SaveReport(QString path) {
+    QString reason;
+    const SaveFailure failure = WriteReportFile(path, BuildReport(), reason);
+    if (failure == SaveFailure::None)
+        return true;
+    const QString file = QFileInfo(path).absoluteFilePath();
+    const QString text =
+        failure == SaveFailure::DiskFull
+            ? QStringLiteral("Disk full while accessing %1.").arg(file)
+            : QStringLiteral("The report could not be saved as %1.\n%2").arg(file, reason);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Spanmeter"), text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+    return false;
+}
