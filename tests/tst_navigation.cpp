@@ -156,8 +156,6 @@ void TestNavigation::longPaths() {
     QCOMPARE(RowNames(*view), QStringList{""});
 }
 
-}
-
 // The help file is the program's path with ".HLP" appended, shown from the top.
 void TestNavigation::helpFile() {
     QFile help(GetModulePath() + ".HLP");

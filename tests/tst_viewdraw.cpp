@@ -160,6 +160,8 @@ void TestViewDraw::dividerDoubleClickFits() {
     const auto view = ScannedView(m_tree.path());
     QVERIFY(view);
     QHeaderView* head = view->header();
+    // No focus frame, whenever the window becomes active.
+    view->selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
     for (const int column : {ColBytes, ColDirectory}) {
         const QStringList before = RowNames(*view);
         view->SetColumnWidth(column, 30);
