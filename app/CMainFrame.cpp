@@ -1,5 +1,6 @@
 #include "app/CMainFrame.h"
 
+#include "about/CAboutDlg.h"
 #include "app/CStatusPane.h"
 #include "app/CommandIds.h"
 #include "view/CSpanmeterView.h"
@@ -31,6 +32,11 @@ void CMainFrame::SetView(CSpanmeterView* view) {
             &CSpanmeterView::OnViewCompressed);
     connect(Action(ID_VIEW_REFRESH), &QAction::triggered, view, &CSpanmeterView::OnViewRefresh);
     connect(Action(ID_HELP_CONTENTS), &QAction::triggered, view, &CSpanmeterView::OnHelpContents);
+    connect(Action(ID_FILE_PRINT), &QAction::triggered, view, &CSpanmeterView::OnFilePrint);
+    connect(Action(ID_FILE_PRINT_PREVIEW), &QAction::triggered, view,
+            &CSpanmeterView::OnFilePrintPreview);
+    connect(Action(ID_FILE_PRINT_SETUP), &QAction::triggered, view,
+            &CSpanmeterView::OnFilePrintSetup);
 
     connect(view, &CSpanmeterView::scanStatusChanged, this,
             [this](const QString& text) { SetPaneText(1, text); });
@@ -61,6 +67,15 @@ QString CMainFrame::PaneText(int pane) const {
         return message.isEmpty() ? m_messagePane->text() : message;
     }
     return pane == 1 ? m_scanPane->text() : QString();
+}
+
+void CMainFrame::OnAppAbout() {
+    SetPaneText(0, QStringLiteral("All your base are belong to us"));
+    {
+        CAboutDlg dialog(this);
+        dialog.exec();
+    }
+    SetPaneText(0, QStringLiteral("Ready"));
 }
 
 QMenu* CMainFrame::createPopupMenu() {

@@ -81,7 +81,7 @@ void TestMainFrame::commands_data() {
         {ID_OPTIONS, "Options|Options|Options|"},
         {ID_APP_ABOUT,
          "&About Spanmeter...|Display program information|Display program information|"},
-        {ID_HELP_CONTENTS, "Help\tF1|||"},
+        {ID_HELP_CONTENTS, "Help\tF1|||F1"},
         {ID_APP_EXIT, "E&xit|||"},
         {ID_VIEW_REFRESH, "|||F5"},
         {ID_NEXT_PANE, "|||F6"},

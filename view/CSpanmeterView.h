@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/CPrintLayout.h"
 #include "scan/DirRow.h"
 #include "scan/DirStats.h"
 #include "scan/ScanWorker.h"
@@ -8,14 +9,17 @@
 #include <QElapsedTimer>
 #include <QFont>
 #include <QPointer>
+#include <QPrinter>
 #include <QTimer>
 #include <QTreeView>
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 class CListControl;
 class QTextBrowser;
+struct CPrintInfo;
 
 // The result list: one row per directory of the last scan, drawn by the view
 // itself in the list font. It owns the rows (through its list control), the
@@ -61,6 +65,10 @@ public:
     const DirStats& Total() const;
     uint64_t FreeBytes() const;
 
+    // The printer that printing and previews use, until Print Setup changes it:
+    // the system's default print queue, else Qt's PDF printer.
+    QPrinter* Printer();
+
     // The scan worker, for tests and the benchmark.
     ScanWorker& Worker() { return m_worker; }
 
@@ -70,6 +78,9 @@ public slots:
     void OnViewCompressed();
     void OnViewRefresh();
     void OnHelpContents();
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    void OnFilePrintSetup();
     // A click on a column header: sort by that column, a second click reverses.
     void OnColumnClick(int column);
 
@@ -98,6 +109,8 @@ private:
     const DirRow* SingleSelectedRow() const;
     void Descend();
     void OpenInNewInstance();
+    // Print and Print Preview both draw their pages here.
+    void PaintPages(QPrinter* printer, CPrintInfo* info);
 
     int m_compressed = 1;
     int m_treeView = 0;
@@ -114,6 +127,8 @@ private:
     ScanWorker m_worker;
     bool m_scanEnded = true; // scanFinished was sent for the current scan
     QPointer<QTextBrowser> m_helpWindow;
+    CPrintLayout m_printLayout;
+    std::unique_ptr<QPrinter> m_printer;
     QTimer m_drainTimer; // a drain held back so that news arrives in batches
     QElapsedTimer m_sinceDrain;
 };
