@@ -70,12 +70,15 @@ QString CMainFrame::PaneText(int pane) const {
 }
 
 void CMainFrame::OnAppAbout() {
-    SetPaneText(0, QStringLiteral("All your base are belong to us"));
+    // The text stands in for the idle text while the box is open: the button's
+    // prompt, taken back as the box takes the pointer, must not take it away.
+    m_wndStatusBar->clearMessage();
+    m_messagePane->setText(QStringLiteral("All your base are belong to us"));
     {
         CAboutDlg dialog(this);
         dialog.exec();
     }
-    SetPaneText(0, QStringLiteral("Ready"));
+    m_messagePane->setText(QStringLiteral("Ready"));
 }
 
 QMenu* CMainFrame::createPopupMenu() {

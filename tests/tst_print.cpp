@@ -337,15 +337,16 @@ void TestPrint::emptyList() {
     auto view = PrintingView(file);
     QVERIFY(view);
     view->List()->ClearRows();
-    bool opened = false;
-    OnNextDialog([&](QDialog* dialog) {
-        opened = true;
-        dialog->reject();
-    });
-    view->OnFilePrint();
-    view->OnFilePrintPreview();
-    QTest::qWait(50);
-    QVERIFY(!opened);
+    int opened = 0;
+    for (const auto command : {&CSpanmeterView::OnFilePrint, &CSpanmeterView::OnFilePrintPreview}) {
+        OnNextDialog([&](QDialog* dialog) {
+            ++opened;
+            dialog->reject();
+        });
+        (view.get()->*command)();
+        cleanup();
+    }
+    QCOMPARE(opened, 0);
     QVERIFY(!QFile::exists(file));
 }
 
