@@ -130,6 +130,7 @@ private slots:
     void pages_data();
     void pages();
     void headerAndRows();
+    void measuredExample_data();
     void measuredExample();
     void previewPrintAndSetup();
     void emptyList();
@@ -165,14 +166,19 @@ void TestPrint::pages_data() {
     QTest::addColumn<int>("fontSize"); // of the list
     QTest::addColumn<int>("fullPages");
     QTest::addColumn<int>("rest"); // rows after the full pages
+    // Rows in the list when the print dialog closes, as a new scan leaves it
+    // (-1: unchanged): only rows counted before and still there are printed.
+    QTest::addColumn<int>("meanwhile");
 
-    QTest::newRow("one row") << 9 << 0 << 1;
-    QTest::newRow("N rows") << 9 << 1 << 0;
-    QTest::newRow("N + 1 rows") << 9 << 1 << 1;
-    QTest::newRow("2N + 1 rows") << 9 << 2 << 1;
+    QTest::newRow("one row") << 9 << 0 << 1 << -1;
+    QTest::newRow("N rows") << 9 << 1 << 0 << -1;
+    QTest::newRow("N + 1 rows") << 9 << 1 << 1 << -1;
+    QTest::newRow("2N + 1 rows") << 9 << 2 << 1 << -1;
     // Rows so high that a page has no room for nine: one row a page, not a
     // division by zero.
-    QTest::newRow("short page") << 40 << 3 << 0;
+    QTest::newRow("short page") << 40 << 3 << 0 << -1;
+    QTest::newRow("rows added meanwhile") << 9 << 1 << 1 << 100;
+    QTest::newRow("rows gone meanwhile") << 9 << 1 << 1 << 2;
 }
 
 // Every row once, in order, N to a page; each footer names its page and the count.
@@ -180,6 +186,7 @@ void TestPrint::pages() {
     QFETCH(int, fontSize);
     QFETCH(int, fullPages);
     QFETCH(int, rest);
+    QFETCH(int, meanwhile);
     const QString file = m_out.filePath(QTest::currentDataTag() + QString(".pdf"));
     auto view = PrintingView(file);
     QVERIFY(view);
@@ -188,9 +195,14 @@ void TestPrint::pages() {
     const int n = RowsPerPage(*view);
     QVERIFY(n >= 1);
     QCOMPARE(n == 1, fontSize == 40);
-    FillRows(*view, fullPages * n + rest);
+    const int rows = fullPages * n + rest;
+    FillRows(*view, rows);
 
-    AcceptNextDialog();
+    OnNextDialog([&](QDialog* print) {
+        if (meanwhile >= 0)
+            FillRows(*view, meanwhile);
+        print->accept();
+    });
     view->OnFilePrint();
     const int pageCount = fullPages + (rest > 0 ? 1 : 0);
     QCOMPARE(PdfPages(file), pageCount);
@@ -198,7 +210,7 @@ void TestPrint::pages() {
     for (int page = 1; page <= pageCount; ++page) {
         const QString text = PdfText(file, page);
         QStringList expected;
-        for (int i = next; i < std::min(next + n, fullPages * n + rest); ++i)
+        for (int i = next; i < std::min({next + n, rows, meanwhile < 0 ? rows : meanwhile}); ++i)
             expected.append(QString::asprintf("row%03d", i));
         QStringList printed;
         for (const QRegularExpressionMatch& m : QRegularExpression("row\\d{3}").globalMatch(text))
@@ -246,11 +258,22 @@ void TestPrint::headerAndRows() {
     QVERIFY(Poppler("pdffonts", {file}).contains("Bold"));
 }
 
-// The 600-dpi example: a page of 4800 x 6360 device pixels, a 96-dpi display,
-// an average character 7 pixels wide and the initial columns with 18-pixel
-// rows give the scale 6 x 6, the page (14, 0, 772, 1060), 50 rows a page and
-// for 120 rows 3 pages.
+void TestPrint::measuredExample_data() {
+    QTest::addColumn<QList<int>>("device");   // page width, height in pixels, dpi
+    QTest::addColumn<QList<int>>("expected"); // scale x, y, page rectangle, N, pages
+
+    QTest::newRow("600-dpi example")
+        << QList<int>{4800, 6360, 600} << QList<int>{6, 6, 14, 0, 772, 1060, 50, 3};
+    // Narrower than the list and coarser than the display: a scale of one,
+    // not a division by zero.
+    QTest::newRow("72 dpi") << QList<int>{595, 842, 72} << QList<int>{1, 1, 14, 0, 567, 842, 38, 4};
+}
+
+// MeasurePage from the printer's figures, a 96-dpi display, an average
+// character 7 pixels wide and the initial columns with 18-pixel rows; 120 rows.
 void TestPrint::measuredExample() {
+    QFETCH(QList<int>, device);
+    QFETCH(QList<int>, expected);
     const QFont appFont = QGuiApplication::font();
     QFont sevenWide("Liberation Sans");
     sevenWide.setPixelSize(12);
@@ -265,34 +288,40 @@ void TestPrint::measuredExample() {
     QCOMPARE(view->logicalDpiY(), 96);
     FillRows(*view, 120);
 
-    // A recording device with the example printer's figures.
-    class ExamplePrinter : public QPicture {
+    // A recording device with the printer's figures.
+    class Printer : public QPicture {
+    public:
+        explicit Printer(const QList<int>& figures) : m_figures(figures) {}
+
     protected:
         int metric(PaintDeviceMetric metric) const override {
             switch (metric) {
             case PdmWidth:
-                return 4800;
+                return m_figures[0];
             case PdmHeight:
-                return 6360;
+                return m_figures[1];
             case PdmDpiX:
             case PdmDpiY:
-                return 600;
+                return m_figures[2];
             default:
                 return QPicture::metric(metric);
             }
         }
-    } device;
+
+    private:
+        QList<int> m_figures;
+    } printer(device);
     CPrintLayout layout;
     CPrintInfo info;
     info.printer = view->Printer();
     info.preview = true;
     QVERIFY(layout.PreparePrinting(&info, view.get(), view.get()));
-    QPainter dc(&device);
+    QPainter dc(&printer);
     layout.BeginPrinting(&dc, &info, "Spanmeter");
     const QRect page = layout.PageRect();
     QCOMPARE(QList<int>({layout.ScaleX(), layout.ScaleY(), page.left(), page.top(), page.right(),
                          page.bottom(), layout.RowsPerPage(), info.maxPage}),
-             QList<int>({6, 6, 14, 0, 772, 1060, 50, 3}));
+             expected);
     layout.EndPrinting(&dc, &info);
 }
 
