@@ -7,9 +7,12 @@
 #include "view/CListControl.h"
 #include "view/CSpanmeterView.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace viewtest {
@@ -65,6 +68,25 @@ inline void ClickHeader(CSpanmeterView& view, int column) {
     const QPoint at(head->sectionViewportPosition(column) + head->sectionSize(column) / 2,
                     head->height() / 2);
     QTest::mouseClick(head->viewport(), Qt::LeftButton, {}, at);
+}
+
+// Runs `action` on the next modal dialog as soon as it shows.
+inline void OnNextDialog(std::function<void(QDialog*)> action) {
+    auto* timer = new QTimer(qApp);
+    timer->setObjectName("nextDialog");
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            action(dialog);
+        }
+    });
+    timer->start(10);
+}
+
+// Drops the actions still waiting, as a failed test may leave them.
+inline void ForgetDialogActions() {
+    qDeleteAll(qApp->findChildren<QTimer*>("nextDialog"));
 }
 
 } // namespace viewtest

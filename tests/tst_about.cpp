@@ -14,25 +14,9 @@
 #include <QTextBrowser>
 #include <QToolBar>
 
-#include <functional>
-
 using namespace viewtest;
 
 namespace {
-
-// Runs `action` on the next modal dialog as soon as it shows.
-void OnNextDialog(std::function<void(QDialog*)> action) {
-    auto* timer = new QTimer(qApp);
-    timer->setObjectName("nextDialog");
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(dialog);
-        }
-    });
-    timer->start(10);
-}
 
 // Drawn blue and underlined: every pixel of the text is bluer than it is red
 // or green, and one line of them runs under the whole (fitted) control.
@@ -67,7 +51,7 @@ public slots:
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void cleanup() { qDeleteAll(qApp->findChildren<QTimer*>("nextDialog")); }
+    void cleanup() { ForgetDialogActions(); }
     void paneTexts();
     void links();
     void help_data();

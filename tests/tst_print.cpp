@@ -18,7 +18,6 @@
 #include <QRegularExpression>
 
 #include <cmath>
-#include <functional>
 #include <map>
 
 using namespace viewtest;
@@ -57,7 +56,7 @@ QStringList PdfLines(const QString& file, const QString& anchor) {
     double x0 = 0;
     double advance = 0;
     for (const QRegularExpressionMatch& m : word.globalMatch(xml)) {
-        const QString text = m.captured(4).replace("&amp;", "&");
+        const QString text = m.captured(4);
         lines[std::lround(m.captured(2).toDouble())].push_back({m.captured(1).toDouble(), text});
         if (text == anchor) {
             x0 = m.captured(1).toDouble();
@@ -76,20 +75,6 @@ QStringList PdfLines(const QString& file, const QString& anchor) {
         out.append(line);
     }
     return out;
-}
-
-// Runs `action` on the next modal dialog as soon as it shows.
-void OnNextDialog(std::function<void(QDialog*)> action) {
-    auto* timer = new QTimer(qApp);
-    timer->setObjectName("nextDialog");
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(dialog);
-        }
-    });
-    timer->start(10);
 }
 
 void AcceptNextDialog() {
@@ -125,8 +110,7 @@ class TestPrint : public QObject {
 private slots:
     void initTestCase();
     void cleanupTestCase() { QVERIFY(m_tree.clear()); }
-    // A failed test may leave a dialog action waiting.
-    void cleanup() { qDeleteAll(qApp->findChildren<QTimer*>("nextDialog")); }
+    void cleanup() { ForgetDialogActions(); }
     void pages_data();
     void pages();
     void headerAndRows();
