@@ -49,16 +49,6 @@ void CHyperLink::OpenTarget() {
     QDesktopServices::openUrl(QUrl(m_strTarget));
 }
 
-void CHyperLink::enterEvent(QEnterEvent* event) {
-    m_bHover = true;
-    QLabel::enterEvent(event);
-}
-
-void CHyperLink::leaveEvent(QEvent* event) {
-    m_bHover = false;
-    QLabel::leaveEvent(event);
-}
-
 void CHyperLink::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         QLabel::mousePressEvent(event);
@@ -94,7 +84,6 @@ void CHyperLink::focusInEvent(QFocusEvent* event) {
 }
 
 void CHyperLink::focusOutEvent(QFocusEvent* event) {
-    m_bHover = false;
     m_bActive = false;
     Repaint();
     QLabel::focusOutEvent(event);

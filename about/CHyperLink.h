@@ -25,8 +25,6 @@ public:
     bool IsActive() const { return m_bActive; }
 
 protected:
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -38,8 +36,8 @@ private:
     void Repaint();
     void FitToText();
 
+    // Pressed or focused: the active colour, and a release opens the target.
     bool m_bActive = false;
-    bool m_bHover = false;
     QString m_strTarget;
     QFont m_fontLink;
 };

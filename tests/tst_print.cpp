@@ -131,6 +131,8 @@ private:
 };
 
 void TestPrint::initTestCase() {
+    QVERIFY2(!QStandardPaths::findExecutable("pdftotext").isEmpty(),
+             "poppler-utils (pdfinfo, pdftotext) reads the printed files back");
     UseEmptySettings(m_settings.path());
     m_tree.file("alpha/" + QByteArray(60, 'n') + "/x", 100);
     m_tree.file("beta/y", 123456);
