@@ -1,5 +1,6 @@
 #include "app/CMainFrame.h"
 
+#include "about/CAboutDlg.h"
 #include "app/CSpanmeterDoc.h"
 #include "app/CStatusPane.h"
 #include "app/CommandIds.h"
@@ -34,6 +35,11 @@ void CMainFrame::SetView(CSpanmeterView* view) {
     connect(Action(ID_HELP_CONTENTS), &QAction::triggered, view, &CSpanmeterView::OnHelpContents);
     connect(Action(ID_EDIT_COPY), &QAction::triggered, view, &CSpanmeterView::OnEditCopy);
     connect(Action(ID_OPTIONS), &QAction::triggered, view, &CSpanmeterView::OnOptions);
+    connect(Action(ID_FILE_PRINT), &QAction::triggered, view, &CSpanmeterView::OnFilePrint);
+    connect(Action(ID_FILE_PRINT_PREVIEW), &QAction::triggered, view,
+            &CSpanmeterView::OnFilePrintPreview);
+    connect(Action(ID_FILE_PRINT_SETUP), &QAction::triggered, view,
+            &CSpanmeterView::OnFilePrintSetup);
 
     connect(view, &CSpanmeterView::scanStatusChanged, this,
             [this](const QString& text) { SetPaneText(1, text); });
@@ -72,6 +78,18 @@ QString CMainFrame::PaneText(int pane) const {
         return message.isEmpty() ? m_messagePane->text() : message;
     }
     return pane == 1 ? m_scanPane->text() : QString();
+}
+
+void CMainFrame::OnAppAbout() {
+    // The text stands in for the idle text while the box is open: the button's
+    // prompt, taken back as the box takes the pointer, must not take it away.
+    m_wndStatusBar->clearMessage();
+    m_messagePane->setText(QStringLiteral("All your base are belong to us"));
+    {
+        CAboutDlg dialog(this);
+        dialog.exec();
+    }
+    m_messagePane->setText(QStringLiteral("Ready"));
 }
 
 QMenu* CMainFrame::createPopupMenu() {

@@ -37,6 +37,9 @@ public:
     void SetPaneText(int pane, const QString& text);
     QString PaneText(int pane) const;
 
+    // Shows the About box; pane 0 carries its text while the box is open.
+    void OnAppAbout();
+
 protected:
     // The bars are fixed: no menu for hiding them.
     QMenu* createPopupMenu() override;

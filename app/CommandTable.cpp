@@ -40,7 +40,7 @@ std::span<const CommandInfo> CommandTable() {
          {}},
         {ID_OPTIONS, "Options", "Options\nOptions", 7, {}},
         {ID_APP_EXIT, "E&xit", nullptr, -1, {}},
-        {ID_HELP_CONTENTS, "Help\tF1", nullptr, -1, {}},
+        {ID_HELP_CONTENTS, "Help\tF1", nullptr, -1, {QKeySequence(Qt::Key_F1)}},
         {ID_APP_ABOUT,
          "&About Spanmeter...",
          "Display program information\nDisplay program information",

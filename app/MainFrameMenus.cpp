@@ -67,6 +67,7 @@ bool CMainFrame::createActions() {
         m_actions.insert(command.id, action);
     }
     connect(Action(ID_APP_EXIT), &QAction::triggered, this, &QWidget::close);
+    connect(Action(ID_APP_ABOUT), &QAction::triggered, this, &CMainFrame::OnAppAbout);
     return true;
 }
 

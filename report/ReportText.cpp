@@ -173,3 +173,11 @@ std::string BuildReport(const ReportInput& input) {
     AppendLine(out, {"Free:", "", "", freeBytes, ""}, w, true);
     return out;
 }
+
+std::string ReportLine(const std::array<std::string, ColumnCount>& texts,
+                       const std::array<int, ColumnCount>& widths) {
+    std::string out;
+    AppendLine(out, {texts[0], texts[1], texts[2], texts[3], texts[4]}, widths);
+    out.resize(out.size() - kLineEnd.size());
+    return out;
+}

@@ -27,3 +27,8 @@ int ReportColumnWidth(int pixelWidth, int underscoreWidth);
 // The report text, every line ended by "\r\n". Widths count characters, so a
 // UTF-8 name is never cut inside a character.
 std::string BuildReport(const ReportInput& input);
+
+// One header or row line of the report, five texts as fields of `widths`
+// characters, without its line end: what the printout draws per line.
+std::string ReportLine(const std::array<std::string, ColumnCount>& texts,
+                       const std::array<int, ColumnCount>& widths);

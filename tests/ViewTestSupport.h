@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QtTest>
@@ -110,6 +111,25 @@ inline Answer ClickBox(QMessageBox::StandardButton button, QString* text = nullp
         Later(box, [box, button] { box->button(button)->click(); });
         return true;
     };
+}
+
+// Runs `action` on the next modal dialog as soon as it shows.
+inline void OnNextDialog(std::function<void(QDialog*)> action) {
+    auto* timer = new QTimer(qApp);
+    timer->setObjectName("nextDialog");
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            action(dialog);
+        }
+    });
+    timer->start(10);
+}
+
+// Drops the actions still waiting, as a failed test may leave them.
+inline void ForgetDialogActions() {
+    qDeleteAll(qApp->findChildren<QTimer*>("nextDialog"));
 }
 
 } // namespace viewtest

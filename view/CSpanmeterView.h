@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/CPrintLayout.h"
 #include "report/ReportText.h"
 #include "scan/DirRow.h"
 #include "scan/RowFormat.h"
@@ -9,14 +10,18 @@
 #include <QElapsedTimer>
 #include <QFont>
 #include <QPointer>
+#include <QPrinter>
 #include <QTimer>
 #include <QTreeView>
 
 #include <array>
+#include <cstdint>
+#include <memory>
 #include <string>
 
 class CListControl;
 class QTextBrowser;
+struct CPrintInfo;
 
 // The result list: one row per directory of the last scan, drawn by the view
 // itself in its font, the list font. It owns the rows (through its list
@@ -67,6 +72,10 @@ public:
     // and the reason; false then.
     bool SaveReport(QString path);
 
+    // The printer that printing and previews use, until Print Setup changes it:
+    // the system's default print queue, else Qt's PDF printer.
+    QPrinter* Printer();
+
     // The scan worker, for tests and the benchmark.
     ScanWorker& Worker() { return m_worker; }
 
@@ -80,6 +89,9 @@ public slots:
     void OnEditCopy();
     // The Options dialog; on OK applies, stores and rescans what changed.
     void OnOptions();
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    void OnFilePrintSetup();
     // A click on a column header: sort by that column, a second click reverses.
     void OnColumnClick(int column);
 
@@ -109,6 +121,8 @@ private:
     const DirRow* SingleSelectedRow() const;
     void Descend();
     void OpenInNewInstance();
+    // Print and Print Preview both draw their pages here.
+    void PaintPages(QPrinter* printer, CPrintInfo* info);
 
     // View mode, unit, date form, separator and date order: every scan takes a copy.
     ScanSettings m_scan;
@@ -121,6 +135,8 @@ private:
     ScanWorker m_worker;
     bool m_scanEnded = true; // scanFinished was sent for the current scan
     QPointer<QTextBrowser> m_helpWindow;
+    CPrintLayout m_printLayout;
+    std::unique_ptr<QPrinter> m_printer;
     QTimer m_drainTimer; // a drain held back so that news arrives in batches
     QElapsedTimer m_sinceDrain;
 };

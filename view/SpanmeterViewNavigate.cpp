@@ -3,7 +3,9 @@
 #include "view/CSpanmeterView.h"
 #include "view/SecondInstance.h"
 
+#include <QFileInfo>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -121,6 +123,13 @@ void CSpanmeterView::OnViewRefresh() {
 }
 
 void CSpanmeterView::OnHelpContents() {
+    // The help file is the program file's path with ".HLP" appended, in HTML.
+    const QString helpFile = GetModulePath() + QStringLiteral(".HLP");
+    if (!QFileInfo(helpFile).isFile()) {
+        QMessageBox::warning(this, QStringLiteral("Spanmeter"),
+                             QStringLiteral("Cannot find the help file %1.").arg(helpFile));
+        return;
+    }
     if (!m_helpWindow) {
         m_helpWindow = new QTextBrowser(this);
         m_helpWindow->setWindowFlag(Qt::Window);
@@ -132,9 +141,7 @@ void CSpanmeterView::OnHelpContents() {
             m_helpWindow->setWindowTitle(title.isEmpty() ? QStringLiteral("Spanmeter") : title);
         });
     }
-    // The help file is the program file's path with ".HLP" appended, in HTML.
-    m_helpWindow->setSource(QUrl::fromLocalFile(GetModulePath() + QStringLiteral(".HLP")),
-                            QTextDocument::HtmlResource);
+    m_helpWindow->setSource(QUrl::fromLocalFile(helpFile), QTextDocument::HtmlResource);
     m_helpWindow->verticalScrollBar()->setValue(0);
     m_helpWindow->show();
     m_helpWindow->raise();

@@ -1,0 +1,226 @@
+#include "report/CPrintLayout.h"
+
+#include "report/CPrintInfo.h"
+#include "report/ReportText.h"
+#include "view/CListControl.h"
+#include "view/CSpanmeterView.h"
+
+#include <QFile>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QPainter>
+#include <QPen>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include <algorithm>
+
+namespace {
+
+QString FromBytes(const std::string& text) {
+    return QFile::decodeName(QByteArray::fromStdString(text));
+}
+
+// Stands in for the average character width of a display's default font: it
+// sets the side margins and enters the horizontal scale.
+int DisplayCharWidth() {
+    return std::max(1, QFontMetrics(QGuiApplication::font()).averageCharWidth());
+}
+
+} // namespace
+
+bool CPrintLayout::PreparePrinting(CPrintInfo* info, CSpanmeterView* view, CSpanmeterView* list) {
+    if (info == nullptr || view == nullptr || list == nullptr)
+        return false;
+    m_pList = list;
+    if (list->List()->RowCount() == 0)
+        return false;
+    if (info->printer == nullptr || !info->printer->isValid())
+        return false;
+    m_nItems = list->List()->RowCount();
+    if (m_nItems == 0)
+        return false;
+    if (info->preview)
+        return true;
+
+    QPrintDialog dialog(info->printer, view);
+    // A real print queue prints no file; Qt's PDF printer (the fallback when
+    // the system has no queue) has nothing else to print to.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile,
+                     info->printer->outputFormat() == QPrinter::PdfFormat);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    // The pages are not counted yet: any range may be typed; it is cut later.
+    dialog.setMinMax(1, info->maxPage);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void CPrintLayout::BeginPrinting(QPainter* dc, CPrintInfo* info, const QString& title) {
+    if (dc == nullptr || info == nullptr || m_pList == nullptr)
+        return;
+    m_strTitle = title;
+
+    // Logical units are screen pixels: the list font at its screen pixel size.
+    QFont normal = m_pList->font();
+    normal.setPixelSize(m_pList->fontInfo().pixelSize());
+    m_fontNormal = normal;
+    QFont bold = normal;
+    bold.setWeight(QFont::Bold);
+    m_fontBold = bold;
+
+    MeasurePage(dc->device());
+
+    info->maxPage = (m_nItems + m_nRowsPerPage - 1) / m_nRowsPerPage;
+    info->currentPage = 1;
+}
+
+void CPrintLayout::MeasurePage(QPaintDevice* dc) {
+    if (dc == nullptr || m_pList == nullptr)
+        return;
+    const QRect r0 = RowBounds(0);
+    const int a = DisplayCharWidth();
+    const int horzRes = dc->width();
+    const int vertRes = dc->height();
+
+    // A device smaller than the list would give a scale of zero: print at one
+    // device pixel per screen pixel instead of dividing by zero.
+    m_nScaleX = std::max(1, horzRes / (6 * a + r0.width()));
+    m_nScaleY = std::max(1, dc->logicalDpiY() / std::max(1, m_pList->logicalDpiY()));
+    m_rectPage.setCoords(2 * a, 0, horzRes / m_nScaleX - 4 * a, vertRes / m_nScaleY);
+    m_nLineHeight = std::max(1, r0.height());
+    // Title, header and footer take about nine lines; a page too short for
+    // them still prints one row, so every row gets printed.
+    m_nRowsPerPage = std::max(1, vertRes / (m_nLineHeight * m_nScaleY) - 8);
+}
+
+void CPrintLayout::PrintPage(QPainter* dc, CPrintInfo* info) {
+    if (dc == nullptr || info == nullptr || m_pList == nullptr || !m_fontNormal)
+        return;
+    m_pOldFont = dc->font();
+    SetWindowOrg(dc, QPoint(0, 0));
+
+    const int first = (info->currentPage - 1) * m_nRowsPerPage;
+    // Only the rows counted when printing began, and only while they exist:
+    // a scan started meanwhile may have cleared the list.
+    const int end = std::min({first + m_nRowsPerPage, m_nItems, m_pList->List()->RowCount()});
+
+    PrintTitle(dc);
+    PrintPageNumber(dc, info);
+
+    const int h = m_nLineHeight;
+    SetWindowOrg(dc, QPoint(-m_rectPage.left(), -4 * h));
+    PrintHeader(dc);
+
+    dc->setFont(*m_fontNormal);
+    dc->setPen(Qt::black);
+    dc->setBackground(Qt::white);
+
+    if (first < end) {
+        // Rows keep the places the list gives them, the first one a header
+        // height below the top of the header line.
+        const QRect r = RowBounds(first).translated(0, -m_pList->header()->height());
+        SetWindowOrg(dc, m_windowOrg + r.topLeft());
+        for (int i = first; i < end; ++i)
+            PrintRow(dc, i);
+    }
+
+    SetWindowOrg(dc, QPoint(0, 0));
+    dc->setFont(m_pOldFont);
+}
+
+void CPrintLayout::PrintTitle(QPainter* dc) {
+    dc->setFont(*m_fontBold);
+    dc->setPen(Qt::black);
+    dc->setBackground(Qt::white);
+    const QRect rect(m_rectPage.left(), 0, m_rectPage.right() - m_rectPage.left(), m_nLineHeight);
+    dc->drawText(rect, Qt::TextSingleLine | Qt::AlignVCenter | Qt::AlignRight | Qt::TextDontClip,
+                 m_strTitle);
+}
+
+void CPrintLayout::PrintPageNumber(QPainter* dc, CPrintInfo* info) {
+    const int h = m_nLineHeight;
+    const int bottom = m_rectPage.bottom();
+    DrawRule(dc, bottom - 3 * h);
+    const QString text = QString::asprintf("Page %d of %d", info->currentPage, info->maxPage);
+    const QRect rect(m_rectPage.left(), bottom - 3 * h + h / 2,
+                     m_rectPage.right() - m_rectPage.left(), h);
+    // Still in the title's bold font.
+    dc->drawText(rect, Qt::TextSingleLine | Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip,
+                 text);
+}
+
+void CPrintLayout::PrintHeader(QPainter* dc) {
+    m_nColumns = m_pList->List()->columnCount();
+    if (m_nColumns < 1)
+        return;
+    const std::array<int, ColumnCount> widths = ReportWidths();
+    std::array<std::string, ColumnCount> titles;
+    int w = 0;
+    for (int k = 0; k < ColumnCount; ++k) {
+        titles[k] = QFile::encodeName(m_pList->List()->ColumnTitle(k)).toStdString();
+        w += m_pList->ColumnWidth(k);
+    }
+    // Bold still; the line is clipped to the header's width.
+    dc->drawText(QRect(0, 0, w, m_nLineHeight),
+                 Qt::TextSingleLine | Qt::AlignVCenter | Qt::AlignLeft,
+                 FromBytes(ReportLine(titles, widths)));
+    DrawRule(dc, m_nLineHeight);
+}
+
+void CPrintLayout::PrintRow(QPainter* dc, int row) {
+    if (m_nColumns < 1)
+        return;
+    QRect rc = RowLabel(row);
+    int extra = 0;
+    for (int k = 0; k < ColumnCount; ++k)
+        extra += m_pList->ColumnWidth(k) - 4;
+    rc.setWidth(rc.width() + extra);
+    const std::array<int, ColumnCount> widths = ReportWidths();
+
+    DrawRule(dc, rc.top() + rc.height());
+
+    // The stored texts, not the screen's tree form: a path is printed whole.
+    const QString line = FromBytes(ReportLine(m_pList->List()->Row(row).text, widths));
+    const QString shown = dc->fontMetrics().elidedText(line, Qt::ElideRight, rc.width());
+    dc->drawText(rc, Qt::TextSingleLine | Qt::AlignVCenter | Qt::AlignLeft, shown);
+}
+
+void CPrintLayout::DrawRule(QPainter* dc, int y) {
+    // The thinnest line the device draws, as a default pen.
+    dc->save();
+    dc->setPen(QPen(Qt::black, 0));
+    dc->drawLine(0, y, m_rectPage.right(), y);
+    dc->restore();
+}
+
+void CPrintLayout::EndPrinting(QPainter* /*dc*/, CPrintInfo* /*info*/) {
+    m_fontNormal.reset();
+    m_fontBold.reset();
+}
+
+void CPrintLayout::SetWindowOrg(QPainter* dc, QPoint origin) {
+    m_windowOrg = origin;
+    QTransform transform = QTransform::fromScale(m_nScaleX, m_nScaleY);
+    transform.translate(-origin.x(), -origin.y());
+    dc->setTransform(transform);
+}
+
+std::array<int, ColumnCount> CPrintLayout::ReportWidths() const {
+    std::array<int, ColumnCount> widths{};
+    for (int k = 0; k < ColumnCount; ++k)
+        widths[k] =
+            ReportColumnWidth(m_pList->ColumnWidth(k), m_pList->StringWidth(QStringLiteral("_")));
+    return widths;
+}
+
+QRect CPrintLayout::RowBounds(int row) const {
+    const QHeaderView* head = m_pList->header();
+    const QRect label = RowLabel(row);
+    return QRect(head->sectionViewportPosition(0), label.top(), head->length(), label.height());
+}
+
+QRect CPrintLayout::RowLabel(int row) const {
+    return m_pList->visualRect(m_pList->List()->index(row, 0));
+}

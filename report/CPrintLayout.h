@@ -1,0 +1,71 @@
+#pragma once
+
+#include "scan/DirRow.h"
+
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class CSpanmeterView;
+class QPaintDevice;
+class QPainter;
+struct CPrintInfo;
+
+// Puts the list on pages: a title, the bold header line, as many rows as fit
+// and "Page n of m" at the foot. Logical units are the list's screen pixels,
+// scaled to the printer, so a page shows the list's own geometry; each line is
+// the text report's line for the same columns.
+class CPrintLayout {
+public:
+    // Counts the rows to print and, for Print, asks for the printer and the
+    // pages. False: nothing is to be printed (no rows, no printer, cancelled).
+    bool PreparePrinting(CPrintInfo* info, CSpanmeterView* view, CSpanmeterView* list);
+    // Makes the fonts, measures the page and counts the pages.
+    void BeginPrinting(QPainter* dc, CPrintInfo* info, const QString& title);
+    // Scale, page rectangle, line height and rows per page from the printer's
+    // page in device pixels, its resolution and the list's geometry.
+    void MeasurePage(QPaintDevice* dc);
+    void PrintPage(QPainter* dc, CPrintInfo* info);
+    void EndPrinting(QPainter* dc, CPrintInfo* info);
+
+    // The figures of the last measurement.
+    int ScaleX() const { return m_nScaleX; }
+    int ScaleY() const { return m_nScaleY; }
+    // Left, top, right and bottom, the right and bottom edges themselves.
+    QRect PageRect() const { return m_rectPage; }
+    int LineHeight() const { return m_nLineHeight; }
+    int RowsPerPage() const { return m_nRowsPerPage; }
+
+private:
+    void PrintTitle(QPainter* dc);
+    void PrintPageNumber(QPainter* dc, CPrintInfo* info);
+    void PrintHeader(QPainter* dc);
+    void PrintRow(QPainter* dc, int row);
+    void DrawRule(QPainter* dc, int y);
+
+    // Logical point `origin` goes to the top-left corner of the page.
+    void SetWindowOrg(QPainter* dc, QPoint origin);
+    // The report's column widths in characters, from the list's pixel widths.
+    std::array<int, ColumnCount> ReportWidths() const;
+    // A row's bounds and its label (column 0) in the list's coordinates.
+    QRect RowBounds(int row) const;
+    QRect RowLabel(int row) const;
+
+    CSpanmeterView* m_pList = nullptr;
+    QString m_strTitle;
+    QFont m_pOldFont;
+    std::optional<QFont> m_fontBold;
+    std::optional<QFont> m_fontNormal;
+    QRect m_rectPage;
+    int m_nLineHeight = 0;
+    int m_nRowsPerPage = 0;
+    int m_nItems = 0;
+    int m_nColumns = 0;
+    int m_nScaleX = 0;
+    int m_nScaleY = 0;
+    QPoint m_windowOrg;
+};
