@@ -39,7 +39,12 @@ const char* CommandLine::Usage() {
            "  -u UNIT            sizes in bytes, kilobytes or megabytes (default: bytes)\n"
            "  -d, --fixed-date   dates as year-month-day whatever the locale\n"
            "  -j, --threads N    walk with 1 or 2 threads (default: 2)\n"
-           "  -h, --help         show this help and exit\n";
+           "  -h, --help         show this help and exit\n"
+           "      --version      show the version and exit\n"
+           "\n"
+           "Exit status: 0 when the whole tree was read and the report written, 1 when\n"
+           "some directory could not be read or the report could not be written, 2 when\n"
+           "the command line is wrong or DIR cannot be entered.\n";
 }
 
 CommandLine CommandLine::Parse(int argc, const char* const argv[]) {
@@ -80,6 +85,8 @@ CommandLine CommandLine::Parse(int argc, const char* const argv[]) {
             }
             if (name == "--help" && !hasValue)
                 line.action = Action::Help;
+            else if (name == "--version" && !hasValue)
+                line.action = Action::Version;
             else if (name == "--expanded" && !hasValue)
                 line.expanded = true;
             else if (name == "--fixed-date" && !hasValue)

@@ -4,7 +4,7 @@
 
 // What the command line of spanmeter-report asks for.
 struct CommandLine {
-    enum class Action { Report, Help, Error };
+    enum class Action { Report, Help, Version, Error };
 
     Action action = Action::Report;
     std::string error; // why the command line was refused, for Action::Error

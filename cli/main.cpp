@@ -76,6 +76,10 @@ int main(int argc, char* argv[]) {
         std::fputs(CommandLine::Usage(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
+    if (line.action == CommandLine::Action::Version) {
+        std::fputs("Spanmeter " SPANMETER_VERSION "\n", stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     if (line.action == CommandLine::Action::Error) {
         std::fprintf(stderr, "spanmeter-report: %s\n", Printable(line.error).c_str());
         std::fputs(CommandLine::Usage(), stderr);

@@ -4,7 +4,7 @@
 # SPANMETER_BUILD_DIR for each sanitizer build).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-"$here/scripts/install-deps.sh"
+"$here/scripts/install-deps.sh" "$@"
 "$here/scripts/build.sh" "$@"
 build=${SPANMETER_BUILD_DIR:-$here/build}
 cd "$build"

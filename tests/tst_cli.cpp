@@ -65,7 +65,7 @@ private slots:
                   "A/C|1|1|07-09-2004\nB|-|-|-\nTotal:|3|5|\nFree:|||\n");
         const QByteArray usage = "Usage: spanmeter-report";
         add("-h", {"-h"}, 0, {}, usage);
-        add("--help", {"--help"}, 0, {}, usage);
+        add("--help names the exit statuses", {"--help"}, 0, {}, "\nExit status: 0 ");
         add("unknown option", {"-x"}, 2, {usage}, "");
         add("unknown unit", {"-u", "gigabytes"}, 2, {usage}, "");
         add("two directories", {".", ".."}, 2, {usage}, "");
@@ -115,6 +115,21 @@ private slots:
             const QByteArrayList shown{"a?[31mb", "new?line", "?rev", "x?y", "\xc3\xa9t\xc3\xa9"};
             for (qsizetype i = 0; i < names.size(); ++i)
                 QVERIFY2(out.contains((terminal ? shown : names)[i] + ' '), out.constData());
+        }
+    }
+
+    // One line on stdout and exit 0. The window answers before Qt starts: on a
+    // platform that does not exist, starting Qt would abort.
+    void version() {
+        for (const char* program : {"/spanmeter-report", "/spanmeter"}) {
+            QProcess process;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("QT_QPA_PLATFORM", "no-such-platform");
+            process.setProcessEnvironment(environment);
+            process.start(SPANMETER_BINARY_DIR + QString(program), {"--version"});
+            QVERIFY(process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit);
+            QCOMPARE(process.readAllStandardOutput(), "Spanmeter 1.14\n");
+            QCOMPARE(process.exitCode(), 0);
         }
     }
 };

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The Debian package cpack makes from this build: every file at its place, the
+# Qt libraries among its dependencies, and lintian-clean where lintian is
+# installed: tst_package.sh BUILD_DIR
+set -euo pipefail
+build=$1
+command -v dpkg-deb >/dev/null || { echo "SKIP: dpkg-deb is not installed"; exit 77; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" >"$work/log" 2>&1 ||
+    fail "cpack: $(cat "$work/log")"
+deb=$(echo "$work"/spanmeter_*.deb)
+dpkg-deb -c "$deb" | awk '{ print $1, $NF }' >"$work/contents"
+while read -r mode path; do
+    grep -qx -- "$mode ./usr/$path" "$work/contents" || fail "no $mode /usr/$path in: $(cat "$work/contents")"
+done <<'EOF_FILES'
+-rwxr-xr-x bin/spanmeter
+-rwxr-xr-x bin/spanmeter-report
+-rw-r--r-- bin/spanmeter.HLP
+-rw-r--r-- share/applications/spanmeter.desktop
+-rw-r--r-- share/icons/hicolor/16x16/apps/spanmeter.png
+-rw-r--r-- share/icons/hicolor/32x32/apps/spanmeter.png
+-rw-r--r-- share/man/man1/spanmeter.1.gz
+-rw-r--r-- share/man/man1/spanmeter-report.1.gz
+-rw-r--r-- share/doc/spanmeter/copyright
+EOF_FILES
+dpkg-deb -f "$deb" Depends | grep -q "libqt6widgets6" || fail "Depends: $(dpkg-deb -f "$deb" Depends)"
+
+if command -v lintian >/dev/null; then
+    lintian --fail-on error,warning "$deb" >"$work/lintian" 2>&1 || fail "$(cat "$work/lintian")"
+else
+    echo "lintian is not installed: not checked"
+fi
+echo "PASS"
