@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int kMaxThreads = 16;
-
 uint64_t FreeBytes(int fd) {
     struct statvfs volume {};
     if (fd < 0 || ::fstatvfs(fd, &volume) != 0)
@@ -26,19 +24,19 @@ uint64_t FreeBytes(int fd) {
 
 } // namespace
 
-bool RunScan(const ScanRequest& request, ScanList& list, const std::atomic<bool>& stop) {
+bool RunScan(const ScanRequest& request, ScanFeed& feed, const std::atomic<bool>& stop) {
     const RowFormat& format = request.settings.format;
-    list.SetStatusText(TotalsLine(DirStats{}, format));
-    list.ClearRows();
+    feed.SetStatusText(TotalsLine(DirStats{}, format));
+    feed.ClearRows();
     if (!request.path.empty())
-        list.SetColumnTitle(request.path.back() == '/' ? request.path : request.path + "/");
+        feed.SetColumnTitle(request.path.back() == '/' ? request.path : request.path + "/");
 
     CClusterInfo cluster;
     cluster.SetRoot(request.path);
     const uint32_t clusterSize = cluster.GetClusterSize();
 
-    const int threads = std::clamp(request.settings.threads, 1, kMaxThreads);
-    WalkShared shared(request, list, stop, clusterSize, threads);
+    const int threads = std::clamp(request.settings.threads, 1, kMaxScanThreads);
+    WalkShared shared(request, feed, stop, clusterSize, threads);
     std::vector<std::unique_ptr<TreeWalker>> walkers;
     std::vector<std::thread> helpers;
     walkers.push_back(std::make_unique<TreeWalker>(shared));
@@ -57,15 +55,15 @@ bool RunScan(const ScanRequest& request, ScanList& list, const std::atomic<bool>
         helper.join();
 
     if (shared.Interrupted()) {
-        list.SetStatusText("Operation interrupted");
+        // The list keeps the rows and the totals it had reached.
+        feed.SetStatusText("Operation interrupted");
         return false;
     }
-    DirStats total;
-    for (const auto& walker : walkers)
-        total.Add(walker->Total());
-    list.SortRows(0);
-    list.SetFreeBytes(FreeBytes(request.startFd));
-    list.SetTotals(total);
-    list.SetStatusText(TotalsLine(total, format));
+    // Every row was handed over, so their sum is the whole tree's.
+    const DirStats total = shared.Order().Handed();
+    feed.SortRows(0);
+    feed.SetFreeBytes(FreeBytes(request.startFd));
+    feed.SetTotals(total);
+    feed.SetStatusText(TotalsLine(total, format));
     return true;
 }

@@ -1,6 +1,5 @@
 #include "scan/TreeWalker.h"
 
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -30,7 +29,8 @@ bool IsDotOrDotDot(const char* name) {
 
 TreeWalker::TreeWalker(WalkShared& shared)
     : m_shared(shared), m_clusterSize(shared.ClusterSize()), m_compressed(shared.Compressed()),
-      m_buffer(new char[kBufferSize]), m_lastFlush(std::chrono::steady_clock::now()) {}
+      m_buffer(new char[kBufferSize]), m_order(shared.Order()),
+      m_lastFlush(std::chrono::steady_clock::now()) {}
 
 TreeWalker::~TreeWalker() {
     CloseAll();
@@ -38,13 +38,17 @@ TreeWalker::~TreeWalker() {
 
 void TreeWalker::WalkStart(int startFd) {
     m_prefix.clear();
-    if (!ScanDirectory(startFd, ".", 0, 0, true) || !Walk())
+    m_segment = m_order.First();
+    if (ScanDirectory(startFd, ".", 0, 0, true) && Walk())
+        EndSegment();
+    else
         CloseAll();
 }
 
 void TreeWalker::Help() {
     for (;;) {
-        // Nothing waits in a batch while this thread is idle.
+        // Nothing waits in a batch while this thread is idle. A stopped walk
+        // leaves its segment open: nothing after it may be handed over.
         FlushRows(true);
         WalkTask task;
         if (!m_shared.Take(task))
@@ -55,6 +59,7 @@ void TreeWalker::Help() {
 
 void TreeWalker::RunTask(WalkTask& task) {
     m_ancestry = std::move(task.ancestry);
+    m_segment = task.segment;
     m_group = task.group;
     m_groupPart = {};
     m_prefix = task.parentPrefix;
@@ -66,7 +71,9 @@ void TreeWalker::RunTask(WalkTask& task) {
     task.parentFd = -1;
     if (entered && m_group != nullptr)
         m_frames.back().endsGroupPart = true;
-    if (!entered || !Walk())
+    if (entered && Walk())
+        EndSegment();
+    else
         CloseAll();
     m_group = nullptr;
     m_ancestry.reset();
@@ -130,11 +137,13 @@ bool TreeWalker::ScanDirectory(int parentFd, const char* name, uint64_t listedIn
     }
 
     if (m_compressed && depth == 1) {
-        m_group = m_shared.NewGroup(m_prefix);
+        // Its row takes its place in the order now; it is ready once the
+        // whole subtree has been walked, by whichever threads.
+        m_group = m_shared.NewGroup();
         m_groupPart = {};
         frame.endsGroupPart = true;
+        m_rows.push_back({{m_prefix, {}}, m_group});
     }
-    m_total.Add(own);
     if (m_group != nullptr)
         m_groupPart.Add(own);
     if (!m_compressed || depth == 0)
@@ -187,7 +196,8 @@ bool TreeWalker::Walk() {
     while (!m_frames.empty()) {
         const size_t top = m_frames.size() - 1;
         if (m_frames[top].next == m_frames[top].end) {
-            Pop();
+            if (!TakeBack())
+                Pop();
             continue;
         }
         MaybeGiveWork();
@@ -215,6 +225,30 @@ bool TreeWalker::Walk() {
     return true;
 }
 
+bool TreeWalker::TakeBack() {
+    // Walked here, a subtree nobody has started costs no waiting later; and a
+    // segment this thread switches to is never left behind one no thread walks.
+    Frame& frame = m_frames.back();
+    if (frame.after == nullptr)
+        return false;
+    RowOrder::Segment* next = RowOrder::Next(m_segment);
+    if (next == frame.after) {
+        // All taken back: this thread's rows go on in its own segment.
+        m_order.RemoveAfter(m_segment);
+        frame.after = nullptr;
+        return false;
+    }
+    if (!m_shared.Reclaim(next))
+        return false;
+    m_order.RemoveAfter(m_segment);
+    // The latest handed over is the one right after those this frame kept.
+    ++frame.end;
+    ++m_pending;
+    if (IsDeep(m_frames.size() - 1))
+        ++m_deepPending;
+    return true;
+}
+
 void TreeWalker::Pop() {
     const size_t index = m_frames.size() - 1;
     // Climbing back needs the parent's descriptor only while some deep level
@@ -226,6 +260,12 @@ void TreeWalker::Pop() {
         ::close(frame.fd);
     if (frame.endsGroupPart)
         EndGroupPart();
+    if (frame.after != nullptr) {
+        // The subtrees handed over from this directory come next, then this
+        // thread's further rows.
+        EndSegment();
+        m_segment = frame.after;
+    }
     m_frames.pop_back();
     m_subdirs.resize(frame.first);
     m_names.resize(frame.namesStart);
@@ -305,6 +345,10 @@ void TreeWalker::MaybeGiveWork() {
     --m_pending;
 
     WalkTask task;
+    // Made before the task is queued: once queued, another thread writes there.
+    task.segment = m_order.InsertAfter(m_segment);
+    if (frame.after == nullptr)
+        frame.after = m_order.InsertAfter(task.segment);
     task.parentFd = parentFd;
     task.name = m_names.data() + subdir.nameOffset;
     task.parentPrefix = m_prefix.substr(0, frame.prefixLength);
@@ -332,13 +376,14 @@ bool TreeWalker::OnPath(DirId id) const {
 void TreeWalker::EndGroupPart() {
     Group* group = m_group;
     m_group = nullptr;
-    if (m_shared.FinishGroupPart(group, m_groupPart))
-        AddRow(group->prefix, group->stats); // the last part: nobody else touches it now
+    // The slot of the group's row may still be in this thread's batch.
+    FlushRows(true);
+    m_order.EndGroupPart(group, m_groupPart);
     m_groupPart = {};
 }
 
 void TreeWalker::AddRow(const std::string& prefix, const DirStats& stats) {
-    m_rows.push_back({prefix, stats});
+    m_rows.push_back({{prefix, stats}, nullptr});
     FlushRows(false);
 }
 
@@ -347,10 +392,15 @@ void TreeWalker::FlushRows(bool now) {
         return;
     const auto time = std::chrono::steady_clock::now();
     if (now || m_rows.size() >= kBatchRows || time - m_lastFlush >= kBatchTime) {
-        m_shared.AppendRows(m_rows);
+        m_order.Append(m_segment, m_rows, m_shared.StopFlag());
         m_rows.reserve(kBatchRows);
         m_lastFlush = time;
     }
+}
+
+void TreeWalker::EndSegment() {
+    FlushRows(true);
+    m_order.Close(m_segment);
 }
 
 void TreeWalker::CloseAll() {

@@ -28,8 +28,6 @@ public:
     void WalkStart(int startFd);
     // Walks subtrees handed over by other threads until the walk is over.
     void Help();
-    // Everything this thread counted.
-    const DirStats& Total() const { return m_total; }
 
 private:
     // A directory on the current path.
@@ -43,6 +41,9 @@ private:
         size_t next = 0;         // the next one to enter,
         size_t end = 0;          // and the end (lowered when one is handed over)
         bool endsGroupPart = false;
+        // Where this thread's rows go once this directory is done, when some
+        // of its subdirectories were handed over (their segments come first).
+        RowOrder::Segment* after = nullptr;
     };
     struct Subdir {
         size_t nameOffset;
@@ -57,6 +58,9 @@ private:
     void ListDirectory(int fd, DirStats& own);
     // Walks until the stack is empty; false when the walk was stopped.
     bool Walk();
+    // Takes back the next subtree handed over from the top frame if nobody has
+    // taken it yet; true when the top frame has a subdirectory to enter again.
+    bool TakeBack();
     void Pop();
     void Abandon(size_t index);
     bool ReopenParent(size_t childIndex);
@@ -66,6 +70,8 @@ private:
     void EndGroupPart();
     void AddRow(const std::string& prefix, const DirStats& stats);
     void FlushRows(bool now);
+    // This thread's rows so far are complete: flushes and closes its segment.
+    void EndSegment();
     void CloseAll();
     int OpenDirectory(int parentFd, const char* name);
     bool IsDeep(size_t index) const;
@@ -85,10 +91,11 @@ private:
     size_t m_deepPending = 0;                   // those on frames without a kept descriptor
     bool m_noAtime = true;
 
-    DirStats m_total;
     Group* m_group = nullptr; // the compressed view's current group
     DirStats m_groupPart;     // what this thread counted for it
 
-    std::vector<PendingRow> m_rows; // written out as texts by the list, off this thread
+    RowOrder& m_order;
+    RowOrder::Segment* m_segment = nullptr; // where this thread's rows go
+    std::vector<RowSlot> m_rows;            // not yet in the segment
     std::chrono::steady_clock::time_point m_lastFlush;
 };

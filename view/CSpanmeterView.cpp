@@ -106,7 +106,6 @@ void CSpanmeterView::StartScan() {
     settings.format.dateMode = m_dateMode;
     settings.format.thousandSep = m_thousandSep;
     settings.format.dateOrder = m_dateOrder;
-    settings.threads = 2;
 
     m_scanEnded = false;
     m_worker.StartScan(settings);
