@@ -13,6 +13,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <unistd.h>
 
@@ -33,18 +34,24 @@ std::string Printable(const std::string& text) {
     return out;
 }
 
-MemoryList Scan(const ScanSettings& settings) {
-    MemoryList list;
+// False when memory ran out: the list then holds the rows read until then.
+bool Scan(const ScanSettings& settings, MemoryList& list) {
     ProgressLine progress(STDERR_FILENO);
     ScanWorker worker;
     worker.StartScan(settings);
     // Rows pile up in the scan's feed; they are taken over whenever the
     // progress line is due and once more at the end.
-    while (!worker.Drain(list)) {
-        progress.Show(list.status);
-        worker.WaitForEnd(std::chrono::milliseconds(100));
+    try {
+        while (!worker.Drain(list)) {
+            progress.Show(list.status);
+            worker.WaitForEnd(std::chrono::milliseconds(100));
+        }
+    } catch (const std::bad_alloc&) {
+        worker.StopScan();
+        return false;
     }
-    return list;
+    // Nothing here stops a scan but a failed allocation.
+    return list.status != "Operation interrupted";
 }
 
 ReportInput MakeInput(const MemoryList& list, const RowFormat& format) {
@@ -97,7 +104,16 @@ int main(int argc, char* argv[]) {
     settings.format.thousandSep = LocaleThousandSep();
     settings.format.dateOrder = LocaleDateOrder();
 
-    const MemoryList list = Scan(settings);
+    MemoryList list;
+    const bool complete = Scan(settings, list);
+    // Such a directory counts as empty in the report, as in the window; here
+    // it is named, as du does.
+    for (const auto& [name, error] : list.unreadable)
+        std::fprintf(stderr, "spanmeter-report: cannot read '%s': %s\n",
+                     Printable(name.empty() ? line.directory : name).c_str(), std::strerror(error));
+    if (!complete)
+        std::fprintf(stderr, "spanmeter-report: out of memory; the report holds only the "
+                             "directories read until then\n");
     const std::string report = BuildReport(MakeInput(list, settings.format));
 
     // Binary: the CR LF line ends go out as they are.
@@ -108,5 +124,5 @@ int main(int argc, char* argv[]) {
                      std::strerror(error));
         return 1;
     }
-    return 0;
+    return complete && list.unreadable.empty() ? 0 : 1;
 }

@@ -111,8 +111,14 @@ void RowOrder::HandOver() {
                     break; // the group is still being walked
                 slot.row.stats = slot.group->stats;
             }
-            m_handed.Add(slot.row.stats);
-            batch.push_back(std::move(slot.row));
+            if (slot.error != 0) {
+                if (!batch.empty())
+                    m_feed.AppendRows(std::exchange(batch, {}), m_format, m_handed);
+                m_feed.ReportUnreadable(std::move(slot.row.prefix), slot.error);
+            } else {
+                m_handed.Add(slot.row.stats);
+                batch.push_back(std::move(slot.row));
+            }
             ++segment.handed;
             --m_held;
         }

@@ -17,11 +17,13 @@ struct Group {
     std::atomic<int> parts{1}; // parts not yet ended
 };
 
-// One entry of a scan's row sequence: a row, or the compressed view's row of
-// a group, which waits for the group's last part.
+// One entry of a scan's row sequence: a row, the compressed view's row of a
+// group (it waits for the group's last part), or with `error` set a directory
+// that could not be read, named by row.prefix.
 struct RowSlot {
     PendingRow row;
     Group* group = nullptr;
+    int error = 0;
 };
 
 // Puts the rows of all walking threads into the order of a walk by a single

@@ -42,6 +42,12 @@ void ScanFeed::AppendRows(std::vector<PendingRow>&& rows, const RowFormat& forma
     Touch();
 }
 
+void ScanFeed::ReportUnreadable(std::string name, int error) {
+    std::lock_guard lock(m_mutex);
+    m_ops.push_back({OpKind::Unreadable, {}, {}, std::move(name), error});
+    Touch();
+}
+
 void ScanFeed::SetColumnTitle(const std::string& title) {
     std::lock_guard lock(m_mutex);
     m_ops.push_back({OpKind::Title, {}, {}, title, 0});
@@ -113,6 +119,9 @@ bool ScanFeed::Drain(ScanList& list) {
             break;
         case OpKind::Sort:
             list.SortRows(op.key);
+            break;
+        case OpKind::Unreadable:
+            list.ReportUnreadable(op.text, op.key);
             break;
         }
     }

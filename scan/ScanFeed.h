@@ -40,6 +40,8 @@ public:
     // appended so far, these included.
     void AppendRows(std::vector<PendingRow>&& rows, const RowFormat& format,
                     const DirStats& totalSoFar);
+    // A directory that could not be read, after the rows before it.
+    void ReportUnreadable(std::string name, int error);
     void SetColumnTitle(const std::string& title);
     void SortRows(int key);
     void SetStatusText(const std::string& text);
@@ -55,13 +57,13 @@ public:
     void Detach();
 
 private:
-    enum class OpKind { Clear, Rows, Title, Sort };
+    enum class OpKind { Clear, Rows, Title, Sort, Unreadable };
     struct Op {
         OpKind kind;
         std::vector<PendingRow> rows;
         RowFormat format;
         std::string text;
-        int key = 0;
+        int key = 0; // the sort key, or the errno value of Unreadable
     };
     // Called with the lock held; wakes the consumer once per drain.
     void Touch();

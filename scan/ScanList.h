@@ -41,4 +41,11 @@ public:
     virtual void SetTotals(const DirStats& total) = 0;
     // The volume's free bytes.
     virtual void SetFreeBytes(uint64_t freeBytes) = 0;
+    // A directory that could not be opened or read, counted as empty: its row
+    // name ("" for the start directory) and the errno value. The window stays
+    // silent; the command-line tool names it.
+    virtual void ReportUnreadable(const std::string& name, int error) {
+        (void)name;
+        (void)error;
+    }
 };

@@ -1,6 +1,13 @@
 #include "scan/WalkShared.h"
 
 #include <algorithm>
+
+namespace {
+// Levels of the path that keep their descriptor, per thread, until
+// descriptors run out. Deeper ones are closed once a child is entered and
+// reopened through ".." when the walk climbs back.
+constexpr size_t kKeptLevels = 24;
+} // namespace
 #include <unistd.h>
 #include <utility>
 
@@ -8,6 +15,7 @@ WalkShared::WalkShared(const ScanRequest& request, ScanFeed& feed, const std::at
                        uint32_t clusterSize, int threads)
     : m_request(request), m_feed(feed), m_stop(stop), m_clusterSize(clusterSize),
       // Only the expanded view makes enough rows to be worth holding back a thread.
+      m_keptLevels(kKeptLevels),
       m_order(feed, request.settings.format, request.settings.compressed == 0), m_threads(threads) {
 }
 
@@ -25,6 +33,27 @@ bool WalkShared::StopRequested() {
         return false;
     m_interrupted.store(true, std::memory_order_relaxed);
     m_order.Stop();
+    return true;
+}
+
+void WalkShared::Interrupt() {
+    m_interrupted.store(true, std::memory_order_relaxed);
+    m_order.Stop();
+}
+
+void WalkShared::AskGiveBack() {
+    // Each give-back halves what the threads keep, so they soon fit.
+    size_t kept = m_keptLevels.load(std::memory_order_relaxed);
+    while (kept > 1 && !m_keptLevels.compare_exchange_weak(kept, kept / 2))
+        ;
+    m_giveBacks.fetch_add(1, std::memory_order_relaxed);
+}
+
+bool WalkShared::GiveBackAsked(uint64_t& seen) const {
+    const uint64_t now = m_giveBacks.load(std::memory_order_relaxed);
+    if (now == seen)
+        return false;
+    seen = now;
     return true;
 }
 

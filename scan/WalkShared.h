@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,6 +21,13 @@ struct DirId {
     dev_t dev = 0;
     ino_t ino = 0;
     bool operator==(const DirId&) const = default;
+};
+
+struct DirIdHash {
+    size_t operator()(const DirId& id) const {
+        return std::hash<uint64_t>()(static_cast<uint64_t>(id.ino) * 0x9E3779B97F4A7C15ull ^
+                                     static_cast<uint64_t>(id.dev));
+    }
 };
 
 // The directories above a handed-over subtree, outermost first in each link.
@@ -52,7 +60,6 @@ struct WalkTask {
     int parentFd = -1; // a descriptor of the parent, owned by the task
     std::string name;
     std::string parentPrefix;
-    uint64_t listedIno = 0; // the inode the parent's listing gave
     unsigned depth = 0;
     Group* group = nullptr;               // the compressed view's group below the first level
     RowOrder::Segment* segment = nullptr; // where its rows go
@@ -82,6 +89,8 @@ public:
 
     // True once a stop was asked for; every thread then ends at its next directory.
     bool StopRequested();
+    // Ends the walk as interrupted, as a stop does: memory ran out.
+    void Interrupt();
     bool Interrupted() const { return m_interrupted.load(std::memory_order_relaxed); }
     void CallHook(const std::string& prefix) const;
 
@@ -100,6 +109,13 @@ public:
     // A thread that was counted on could not be started.
     void DropThread();
 
+    // Descriptors ran out: every thread gives back the ones kept for upper
+    // levels at its next directory and keeps fewer from then on.
+    void AskGiveBack();
+    // True when a give-back was asked for since `seen`, which it updates.
+    bool GiveBackAsked(uint64_t& seen) const;
+    size_t KeptLevels() const { return m_keptLevels.load(std::memory_order_relaxed); }
+
 private:
     const ScanRequest& m_request;
     ScanFeed& m_feed;
@@ -108,6 +124,8 @@ private:
     dev_t m_startDev = 0;
     std::atomic<bool> m_interrupted{false};
     std::atomic<bool> m_wantWork{false};
+    std::atomic<uint64_t> m_giveBacks{0};
+    std::atomic<size_t> m_keptLevels;
     RowOrder m_order;
 
     std::mutex m_mutex; // guards everything below

@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -32,15 +33,23 @@ struct Result {
     QByteArray out, err;
 };
 
-// spanmeter-report run in `dir` with `env` added to the environment.
-Result Run(const QString& dir, const QStringList& args, const QStringList& env = {}) {
+// spanmeter-report run in `dir` with `env` added to the environment; as an
+// unprivileged user when `unprivileged` and run as root.
+Result Run(const QString& dir, QStringList args, const QStringList& env = {},
+           bool unprivileged = false) {
+    QString program = SPANMETER_BINARY_DIR "/spanmeter-report";
+    if (unprivileged && ::geteuid() == 0) {
+        args =
+            QStringList{"--reuid", "65534", "--regid", "65534", "--clear-groups", program} + args;
+        program = "setpriv";
+    }
     QProcess process;
     process.setWorkingDirectory(dir);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString& entry : env)
         environment.insert(entry.section('=', 0, 0), entry.section('=', 1));
     process.setProcessEnvironment(environment);
-    process.start(SPANMETER_BINARY_DIR "/spanmeter-report", args);
+    process.start(program, args);
     Result result;
     if (process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit)
         result = {process.exitCode(), process.readAllStandardOutput(),
@@ -140,6 +149,34 @@ private slots:
                                  .toLongLong();
         // Other programs write meanwhile; reserved blocks on ext4 are far more.
         QVERIFY2(qAbs(shown - avail) < qMax(reserved / 2, qint64(1) << 26), line.constData());
+    }
+
+    // A directory that cannot be read counts as empty and is named on stderr,
+    // with exit status 1; so is a start directory that can be entered but not read.
+    void unreadable() {
+        QTemporaryDir tmp;
+        TreeMaker tree(tmp.path());
+        QVERIFY(tree.file("tree/docs/a", 7) && tree.file("tree/docs/private/b", 100) &&
+                tree.file("start/c", 5));
+        const QByteArray root = QFile::encodeName(tmp.path());
+        ::chmod(root.constData(), 0755);
+        ::chmod((root + "/tree/docs/private").constData(), 0);
+        ::chmod((root + "/start").constData(), 0111);
+        const auto restore = qScopeGuard([&] {
+            ::chmod((root + "/tree/docs/private").constData(), 0755);
+            ::chmod((root + "/start").constData(), 0755);
+        });
+        Result result = Run(tmp.path(), {"-e", "tree"}, {}, true);
+        if (result.code == -1)
+            QSKIP("setpriv is missing");
+        QCOMPARE(result.code, 1);
+        QCOMPARE(result.err, "spanmeter-report: cannot read 'docs/private': Permission denied\n");
+        QVERIFY2(Cells(result.out).contains("\ndocs/private|-|-|-\nTotal:|1|7|"),
+                 result.out.constData());
+        result = Run(tmp.path(), {"start"}, {}, true);
+        QCOMPARE(result.code, 1);
+        QCOMPARE(result.err, "spanmeter-report: cannot read 'start': Permission denied\n");
+        QVERIFY2(Cells(result.out).contains("Total:|-|-|"), result.out.constData());
     }
 
     // Names on the progress line cannot move the cursor or send escapes.

@@ -234,11 +234,15 @@ private slots:
             }
             // Stopped before the scan or at a directory, the scan has handed over
             // the first rows of that order, and the totals of just those rows.
-            for (const QByteArray& at : {QByteArray("-"), dirs[0], dirs[1], dirs[77]}) {
+            // Memory that runs out ("!") ends the scan as a stop does.
+            for (const QByteArray& at :
+                 {QByteArray("-"), dirs[0], dirs[1], dirs[77], "!" + dirs[5]}) {
                 std::atomic<bool> stop{at == "-"};
                 const auto hook = [&](const std::string& dir) {
                     if (dir == at.toStdString())
                         stop = true;
+                    if ("!" + dir == at.toStdString())
+                        throw std::bad_alloc();
                 };
                 const Recorder list = Scan(tree.absolute(), view, 8, hook, stop);
                 QVERIFY(!list.complete && list.sortCalls == 0 && list.freeBytes == 0);
@@ -273,13 +277,18 @@ private slots:
         // Few descriptors to spare: a walk that kept one per level would run out.
         struct rlimit saved {};
         QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
-        const struct rlimit low { rlim_t(QDir("/proc/self/fd").count() + 64), saved.rlim_max };
+        const struct rlimit low { rlim_t(QDir("/proc/self/fd").count() + 12), saved.rlim_max };
+        const QByteArray chain = QByteArrayList(10000, "0").join(',');
         for (int threads : {1, 8}) {
             QVERIFY(::setrlimit(RLIMIT_NOFILE, &low) == 0);
             const Recorder list = Scan(root, 1, threads);
+            // Started below the bound directory, the loop leads back to the start.
+            const Recorder below = Scan(root + "/A", 1, threads);
             ::setrlimit(RLIMIT_NOFILE, &saved);
-            CheckRows(list, {"\t1", "A\t2", "B", "deep\t" + QByteArrayList(10000, "0").join(',')},
-                      root);
+            CheckRows(list, {"\t1", "A\t2", "B", "deep\t" + chain}, root);
+            QVERIFY(list.unreadable.empty());
+            if (mounted)
+                CheckRows(below, {"\t2", "loop\t1," + chain}, root);
         }
         ::umount2(loop.constData(), MNT_DETACH);
         ::umount2(other.constData(), MNT_DETACH);
