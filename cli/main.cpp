@@ -41,14 +41,9 @@ bool Scan(const ScanSettings& settings, MemoryList& list) {
     worker.StartScan(settings);
     // Rows pile up in the scan's feed; they are taken over whenever the
     // progress line is due and once more at the end.
-    try {
-        while (!worker.Drain(list)) {
-            progress.Show(list.status);
-            worker.WaitForEnd(std::chrono::milliseconds(100));
-        }
-    } catch (const std::bad_alloc&) {
-        worker.StopScan();
-        return false;
+    while (!worker.Drain(list)) {
+        progress.Show(list.status);
+        worker.WaitForEnd(std::chrono::milliseconds(100));
     }
     // Nothing here stops a scan but a failed allocation.
     return list.status != "Operation interrupted";
@@ -114,7 +109,13 @@ int main(int argc, char* argv[]) {
     if (!complete)
         std::fprintf(stderr, "spanmeter-report: out of memory; the report holds only the "
                              "directories read until then\n");
-    const std::string report = BuildReport(MakeInput(list, settings.format));
+    std::string report;
+    try {
+        report = BuildReport(MakeInput(list, settings.format));
+    } catch (const std::bad_alloc&) {
+        std::fputs("spanmeter-report: out of memory for the report\n", stderr);
+        return 1;
+    }
 
     // Binary: the CR LF line ends go out as they are.
     const size_t written = std::fwrite(report.data(), 1, report.size(), stdout);

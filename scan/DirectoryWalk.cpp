@@ -39,6 +39,9 @@ bool RunScan(const ScanRequest& request, ScanFeed& feed, const std::atomic<bool>
     WalkShared shared(request, feed, stop, clusterSize, threads);
     std::vector<std::unique_ptr<TreeWalker>> walkers;
     std::vector<std::thread> helpers;
+    // Reserved first: a vector that grew could fail with a thread already started.
+    walkers.reserve(static_cast<size_t>(threads));
+    helpers.reserve(static_cast<size_t>(threads));
     walkers.push_back(std::make_unique<TreeWalker>(shared));
     for (int i = 1; i < threads; ++i) {
         auto walker = std::make_unique<TreeWalker>(shared);
