@@ -93,7 +93,8 @@ private slots:
         add("compressed, current directory", {}, 0, {},
             top + "Bytes|Date\n|1|100|07-09-2004\nA|2|5.010|07-09-2004\nB|-|-|-\n"
                   "Total:|3|5.110|\nFree:|||\n");
-        add("expanded, fixed dates, one thread", {"--expanded", "-d", "--threads", "1", "."}, 0, {},
+        add("expanded, fixed dates, 64 threads", {"--expanded", "-d", "--threads", "64", "."}, 0,
+            {},
             top + "Bytes|Date\n|1|100|2004-07-09\nA|1|5.000|2004-07-09\n"
                   "A/C|1|10|2004-07-09\nB|-|-|-\nTotal:|3|5.110|\nFree:|||\n");
         add("kilobytes round up, -e and -u in one", {"-eukilobytes", m_tree}, 0, {},
@@ -104,6 +105,7 @@ private slots:
         add("--help", {"--help"}, 0, {}, usage);
         add("unknown option", {"-x"}, 2, {usage}, "");
         add("unknown unit", {"-u", "gigabytes"}, 2, {usage}, "");
+        add("65 threads", {"--threads=65"}, 2, {"1 to 64", usage}, "");
         add("two directories", {".", ".."}, 2, {usage}, "");
         add("missing directory", {"nowhere"}, 2, {"nowhere", "No such file or directory"}, "");
         add("a file", {"top.txt"}, 2, {"top.txt", "Not a directory"}, "");
