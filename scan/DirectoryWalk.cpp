@@ -6,7 +6,11 @@
 #include "scan/WalkShared.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <dirent.h>
+#include <limits>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/statvfs.h>
 #include <system_error>
 #include <thread>
@@ -22,6 +26,26 @@ uint64_t FreeBytes(int fd) {
     return static_cast<uint64_t>(volume.f_bavail) * unit;
 }
 
+// Descriptors a walking thread may need at once: where its subtree hangs, the
+// directory it reads, the one it opens, and one more while it reopens a level,
+// plus the parent's copy of a subtree it waits to be handed.
+constexpr int kDescriptorsPerThread = 5;
+
+// How many more descriptors the process may open now.
+int FreeDescriptors() {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return std::numeric_limits<int>::max();
+    int open = 0;
+    if (DIR* fds = ::opendir("/proc/self/fd")) {
+        while (::readdir(fds) != nullptr)
+            ++open;
+        ::closedir(fds);
+    }
+    const auto soft = static_cast<int64_t>(std::min<rlim_t>(limit.rlim_cur, INT32_MAX));
+    return static_cast<int>(std::max<int64_t>(0, soft - open));
+}
+
 } // namespace
 
 bool RunScan(const ScanRequest& request, ScanFeed& feed, const std::atomic<bool>& stop) {
@@ -35,7 +59,11 @@ bool RunScan(const ScanRequest& request, ScanFeed& feed, const std::atomic<bool>
     cluster.SetRoot(request.path);
     const uint32_t clusterSize = cluster.GetClusterSize();
 
-    const int threads = std::clamp(request.settings.threads, 1, kMaxScanThreads);
+    // No more threads than the descriptors allow: a thread short of them would
+    // have to leave a directory unread.
+    const int threads =
+        std::clamp(std::min(request.settings.threads, FreeDescriptors() / kDescriptorsPerThread), 1,
+                   kMaxScanThreads);
     WalkShared shared(request, feed, stop, clusterSize, threads);
     std::vector<std::unique_ptr<TreeWalker>> walkers;
     std::vector<std::thread> helpers;
