@@ -3,17 +3,21 @@
 # every command runs once untimed, then N times in rounds (one run of each
 # command per round, so drift on a shared machine hits them all alike); the
 # table shows the median wall time, its ratio to `du -s --apparent-size -b`,
-# the median CPU time and the peak resident memory.
+# the median CPU time and the peak resident memory. Then a cold round on the
+# large tree: the page cache is dropped before every run (root only).
 set -euo pipefail
 
 usage() {
     cat <<'EOF'
-Usage: bench/run.sh [--quick] [--runs N] [--work DIR] [--no-build]
+Usage: bench/run.sh [--quick] [--runs N] [--cold-runs N] [--work DIR] [--no-build]
 
-  --quick     small tree only (a fast check that everything runs)
-  --runs N    timed runs per command after the warm-up (default 5, or $RUNS)
-  --work DIR  where the trees and results go (default bench/out)
-  --no-build  use the binaries already in build-bench
+  --quick        small tree only, warm only (a fast check that everything runs)
+  --runs N       timed warm runs per command after the warm-up (default 5, or $RUNS)
+  --cold-runs N  cold runs per command (default 3, or $COLD_RUNS; 0 skips the round)
+  --work DIR     where the trees and results go (default bench/out)
+  --no-build     use the binaries already in build-bench
+
+$EXTRA_THREADS (for example "4 16") adds spanmeter-report -j N lines to both rounds.
 EOF
 }
 
@@ -22,6 +26,8 @@ ROOT=$(cd "$BENCH_DIR/.." && pwd)
 BUILD="$ROOT/build-bench"
 WORK="$BENCH_DIR/out"
 RUNS=${RUNS:-5}
+COLD_RUNS=${COLD_RUNS:-3}
+EXTRA_THREADS=${EXTRA_THREADS:-}
 QUICK=0
 BUILD_IT=1
 
@@ -44,6 +50,12 @@ while [ $# -gt 0 ]; do
         shift
         ;;
     --runs=*) RUNS=${1#--runs=} ;;
+    --cold-runs)
+        [ $# -ge 2 ] || die "--cold-runs needs a number"
+        COLD_RUNS=$2
+        shift
+        ;;
+    --cold-runs=*) COLD_RUNS=${1#--cold-runs=} ;;
     --work)
         [ $# -ge 2 ] || die "--work needs a directory"
         WORK=$2
@@ -63,6 +75,8 @@ while [ $# -gt 0 ]; do
     shift
 done
 [[ "$RUNS" =~ ^[1-9][0-9]*$ ]] || die "--runs must be a positive whole number, not '$RUNS'"
+[[ "$COLD_RUNS" =~ ^[0-9]+$ ]] || die "--cold-runs must be a whole number, not '$COLD_RUNS'"
+[[ "$EXTRA_THREADS" =~ ^[0-9\ ]*$ ]] || die "EXTRA_THREADS must list numbers, not '$EXTRA_THREADS'"
 mkdir -p "$WORK"
 WORK=$(cd "$WORK" && pwd)
 TMPD=$(mktemp -d)
@@ -208,6 +222,7 @@ bench_tree() {
         "du -s"
         "ncdu -0 -o /dev/null"
         "gdu -n -p -s"
+        "spanmeter-report -j 2"
     )
     local r
     r=$(q "$REPORT")
@@ -220,7 +235,12 @@ bench_tree() {
         "du -s $t"
         "ncdu -0 -o /dev/null $t"
         "gdu -n -p -s $t"
+        "$r -j 2 $t"
     )
+    for n in $EXTRA_THREADS; do
+        LABELS+=("spanmeter-report -j $n")
+        CMDS+=("$r -j $n $t")
+    done
     time_all "$name"
     base=${MED_US[4]}
     [ "$base" -gt 0 ] || base=1
@@ -241,12 +261,67 @@ bench_tree() {
     out "Goals on '$name':"
     goal "one thread, compressed" "${MED_US[1]}" "$base" 0.9
     goal "one thread, expanded" "${MED_US[3]}" "$base" 0.9
-    goal "two threads, compressed" "${MED_US[0]}" "$base" 0.6
-    goal "two threads, expanded" "${MED_US[2]}" "$base" 0.6
+    goal "default threads, compressed" "${MED_US[0]}" "$base" 0.5
+    goal "default threads, expanded" "${MED_US[2]}" "$base" 0.5
     out "$(awk -v kib="${PEAK_KIB[2]}" 'BEGIN { m = kib / 1024;
         printf "  %-34s %8.1f MiB  < 64 MiB  %s", "peak memory, spanmeter-report -e", m, (m < 64 ? "met" : "MISSED") }')"
     REPORT_E_US=${MED_US[2]}
     check_totals "$name"
+}
+
+# The same commands with an empty page cache before every run: the walk then
+# waits on the device, and threads keep more of its requests in flight.
+bench_cold() {
+    local name=$1 tree="$WORK/$1" t r i run n
+    if [ "$COLD_RUNS" -eq 0 ]; then
+        return
+    fi
+    if [ "$(id -u)" -ne 0 ] || [ ! -w /proc/sys/vm/drop_caches ]; then
+        out ""
+        out "Cold round skipped: dropping the page cache needs root and a writable /proc/sys/vm/drop_caches."
+        return
+    fi
+    t=$(q "$tree")
+    r=$(q "$REPORT")
+    LABELS=("du -s --apparent-size -b" "ncdu -0 -o /dev/null" "gdu -n -p -s" "spanmeter-report -j 1"
+        "spanmeter-report -j 2" "spanmeter-report" "spanmeter-report -e")
+    CMDS=("du -s --apparent-size -b $t" "ncdu -0 -o /dev/null $t" "gdu -n -p -s $t" "$r -j 1 $t"
+        "$r -j 2 $t" "$r $t" "$r -e $t")
+    for n in $EXTRA_THREADS; do
+        LABELS+=("spanmeter-report -j $n")
+        CMDS+=("$r -j $n $t")
+    done
+    n=${#LABELS[@]}
+    for ((i = 0; i < n; i++)); do : >"$TMPD/cold.$i"; done
+    for ((run = 1; run <= COLD_RUNS; run++)); do
+        note "$name: cold round $run of $COLD_RUNS"
+        for ((i = 0; i < n; i++)); do
+            sync
+            echo 3 >/proc/sys/vm/drop_caches
+            run_once "${CMDS[$i]}" "$TMPD/cold.$i"
+        done
+    done
+    local base
+    base=$(cut -d' ' -f1 "$TMPD/cold.0" | median)
+    [ "$base" -gt 0 ] || base=1
+    out ""
+    out "Cold cache, tree '$name' (page cache dropped before each run, median of $COLD_RUNS):"
+    out "$(printf '%-28s %10s %8s %8s %10s' "command" "median s" "ratio" "cpu s" "peak MiB")"
+    out "$(printf '%.0s-' {1..68})"
+    for ((i = 0; i < n; i++)); do
+        out "$(awk -v l="${LABELS[$i]}" -v us="$(cut -d' ' -f1 "$TMPD/cold.$i" | median)" -v b="$base" \
+            -v cs="$(cut -d' ' -f3 "$TMPD/cold.$i" | median)" \
+            -v kib="$(cut -d' ' -f2 "$TMPD/cold.$i" | sort -n | tail -n 1)" \
+            'BEGIN { printf "%-28s %10.3f %8.2f %8.2f %10.1f", l, us / 1e6, us / b, cs / 100, kib / 1024 }')"
+    done
+    local gdu ours
+    gdu=$(cut -d' ' -f1 "$TMPD/cold.2" | median)
+    ours=$(cut -d' ' -f1 "$TMPD/cold.5" | median)
+    out ""
+    out "Goals on '$name', cold:"
+    goal "default threads, compressed" "$ours" "$base" 0.4
+    out "$(awk -v o="$ours" -v g="$gdu" 'BEGIN {
+        printf "  %-34s %8.2f x gdu       %s", "faster than gdu", o / g, (o < g ? "met" : "MISSED") }')"
 }
 
 # A fast wrong answer is no answer: the expanded report's totals must equal
@@ -312,6 +387,7 @@ out "Spanmeter benchmark, $(date -u '+%Y-%m-%d %H:%M UTC')"
 out "Host: $(nproc) CPUs, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo), $(uname -sr)"
 out "Work folder: $WORK ($(findmnt -no FSTYPE -T "$WORK" 2>/dev/null || stat -f -c %T "$WORK")); build: Release, $BUILD"
 out "Warm: one untimed run of each command, then the median of $RUNS runs in rounds."
+out "spanmeter-report without -j walks with its default number of threads."
 out "Load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
 if [ "$QUICK" -eq 1 ]; then
     bench_tree small
@@ -321,6 +397,7 @@ else
     bench_tree small
     bench_tree large
     if [ -n "$WINDOW_BENCH" ]; then bench_window large; fi
+    bench_cold large
     dest="$WORK/results.txt"
 fi
 out ""

@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include <charconv>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -17,16 +19,19 @@ bool ParseUnit(std::string_view value, int& byteMode) {
 }
 
 bool ParseThreads(std::string_view value, int& threads) {
-    if (value == "1")
-        threads = 1;
-    else if (value == "2")
-        threads = 2;
-    else
+    int number = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+    if (error != std::errc() || end != value.data() + value.size() || number < 1 ||
+        number > kMaxScanThreads)
         return false;
+    threads = number;
     return true;
 }
 
 } // namespace
+
+// The usage text names the limits.
+static_assert(kMaxScanThreads == 64 && kDefaultScanThreads == 8);
 
 const char* CommandLine::Usage() {
     return "Usage: spanmeter-report [-e|--expanded] [-u bytes|kilobytes|megabytes]\n"
@@ -38,13 +43,13 @@ const char* CommandLine::Usage() {
            "                     files on one row, each subdirectory with all below it on one)\n"
            "  -u UNIT            sizes in bytes, kilobytes or megabytes (default: bytes)\n"
            "  -d, --fixed-date   dates as year-month-day whatever the locale\n"
-           "  -j, --threads N    walk with 1 or 2 threads (default: 2)\n"
+           "  -j, --threads N    walk with 1 to 64 threads (default: 8)\n"
            "  -h, --help         show this help and exit\n"
            "      --version      show the version and exit\n"
            "\n"
            "Exit status: 0 when the whole tree was read and the report written, 1 when\n"
-           "some directory could not be read or the report could not be written, 2 when\n"
-           "the command line is wrong or DIR cannot be entered.\n";
+           "some directory could not be read, memory ran out or the report could not be\n"
+           "written, 2 when the command line is wrong or DIR cannot be entered.\n";
 }
 
 CommandLine CommandLine::Parse(int argc, const char* const argv[]) {
@@ -98,7 +103,7 @@ CommandLine CommandLine::Parse(int argc, const char* const argv[]) {
                     value = argv[++i];
                 }
                 if (!ParseThreads(value, line.threads))
-                    return fail("--threads takes 1 or 2, not '" + std::string(value) + "'");
+                    return fail("--threads takes 1 to 64, not '" + std::string(value) + "'");
             } else {
                 return fail("unknown option: " + std::string(arg));
             }
@@ -124,7 +129,7 @@ CommandLine CommandLine::Parse(int argc, const char* const argv[]) {
                     return fail("-u takes bytes, kilobytes or megabytes, not '" +
                                 std::string(value) + "'");
                 if (option == 'j' && !ParseThreads(value, line.threads))
-                    return fail("-j takes 1 or 2, not '" + std::string(value) + "'");
+                    return fail("-j takes 1 to 64, not '" + std::string(value) + "'");
                 break;
             } else {
                 return fail(std::string("unknown option: -") + option);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scan/RowFormat.h"
+
 #include <string>
 
 // What the command line of spanmeter-report asks for.
@@ -11,7 +13,7 @@ struct CommandLine {
     bool expanded = false;
     int byteMode = 0; // 0 bytes, 1 kilobytes, 2 megabytes
     bool fixedDate = false;
-    int threads = 2;
+    int threads = kDefaultScanThreads;
     std::string directory = ".";
 
     static CommandLine Parse(int argc, const char* const argv[]);

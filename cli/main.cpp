@@ -14,6 +14,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <unistd.h>
 
@@ -34,8 +35,8 @@ std::string Printable(const std::string& text) {
     return out;
 }
 
-MemoryList Scan(const ScanSettings& settings) {
-    MemoryList list;
+// False when memory ran out: the list then holds the rows read until then.
+bool Scan(const ScanSettings& settings, MemoryList& list) {
     ProgressLine progress(STDERR_FILENO);
     ScanWorker worker;
     worker.StartScan(settings);
@@ -45,7 +46,8 @@ MemoryList Scan(const ScanSettings& settings) {
         progress.Show(list.status);
         worker.WaitForEnd(std::chrono::milliseconds(100));
     }
-    return list;
+    // Nothing here stops a scan but a failed allocation.
+    return list.status != "Operation interrupted";
 }
 
 ReportInput MakeInput(const MemoryList& list, const RowFormat& format) {
@@ -102,14 +104,29 @@ int main(int argc, char* argv[]) {
     settings.format.thousandSep = LocaleThousandSep();
     settings.format.dateOrder = LocaleDateOrder();
 
-    MemoryList list = Scan(settings);
+    MemoryList list;
+    const bool complete = Scan(settings, list);
+    // Such a directory counts as empty in the report, as in the window; here
+    // it is named, as du does.
+    for (const auto& [name, error] : list.unreadable)
+        std::fprintf(stderr, "spanmeter-report: cannot read '%s': %s\n",
+                     Printable(name.empty() ? line.directory : name).c_str(), std::strerror(error));
+    if (!complete)
+        std::fprintf(stderr, "spanmeter-report: out of memory; the report holds only the "
+                             "directories read until then\n");
     // On a terminal a name must not act on it; into a file or a pipe the bytes stay.
     if (::isatty(STDOUT_FILENO) == 1) {
         list.title = ForTerminal(list.title);
         for (DirRow& row : list.rows)
             row.text[ColDirectory] = ForTerminal(row.text[ColDirectory]);
     }
-    const std::string report = BuildReport(MakeInput(list, settings.format));
+    std::string report;
+    try {
+        report = BuildReport(MakeInput(list, settings.format));
+    } catch (const std::bad_alloc&) {
+        std::fputs("spanmeter-report: out of memory for the report\n", stderr);
+        return 1;
+    }
 
     // Binary: the CR LF line ends go out as they are.
     const size_t written = std::fwrite(report.data(), 1, report.size(), stdout);
@@ -119,5 +136,5 @@ int main(int argc, char* argv[]) {
                      std::strerror(error));
         return 1;
     }
-    return 0;
+    return complete && list.unreadable.empty() ? 0 : 1;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "scan/RowFormat.h"
-#include "scan/ScanList.h"
+#include "scan/ScanFeed.h"
 
 #include <atomic>
 #include <functional>
@@ -20,9 +20,11 @@ struct ScanRequest {
 
 // One whole scan: clears the list, walks every directory below the start
 // directory on this file system, adds the rows of the chosen view, sorts them
-// by name and shows the totals. The walk looks at `stop` at every directory it
-// enters; once it is set the scan ends with "Operation interrupted" and adds
-// nothing more. Returns true when the walk completed.
+// by name and shows the totals. However many threads walk, the rows reach
+// `feed` in the order of a walk by one thread, with the totals of the rows so
+// far. The walk looks at `stop` at every directory it enters; once it is set
+// the scan ends with "Operation interrupted", and the rows handed over are the
+// first ones of that order. Returns true when the walk completed.
 // Never writes to the tree, never follows a symbolic link, never opens anything
-// but directories. However many threads walk, `list` is called by one at a time.
-bool RunScan(const ScanRequest& request, ScanList& list, const std::atomic<bool>& stop);
+// but directories.
+bool RunScan(const ScanRequest& request, ScanFeed& feed, const std::atomic<bool>& stop);

@@ -2,6 +2,8 @@
 
 #include "scan/ScanList.h"
 
+#include <utility>
+
 // The list of a scan held in plain memory: the command-line tool's list and the tests'.
 class MemoryList : public ScanList {
 public:
@@ -15,12 +17,16 @@ public:
     void SetStatusText(const std::string& text) override { status = text; }
     void SetTotals(const DirStats& stats) override { total = stats; }
     void SetFreeBytes(uint64_t bytes) override { freeBytes = bytes; }
+    void ReportUnreadable(const std::string& name, int error) override {
+        unreadable.emplace_back(name, error);
+    }
 
     std::vector<DirRow> rows;
     std::string title = "Directory";
     std::string status;
     DirStats total;
     uint64_t freeBytes = 0;
+    std::vector<std::pair<std::string, int>> unreadable; // in the walk's order
     int sortCalls = 0;
 
 private:

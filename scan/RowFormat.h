@@ -9,10 +9,15 @@ struct RowFormat {
     int dateOrder = '2';    // '0' month first, '1' day first, anything else year first
 };
 
+// Walking threads: more than cores pays on a cold cache, where the walk waits
+// on the device (bench/README.md has the measurements).
+constexpr int kMaxScanThreads = 64;
+constexpr int kDefaultScanThreads = 8;
+
 // Everything a scan needs to know besides its start directory.
 struct ScanSettings {
     int compressed =
         1; // 1: the start directory and one row per first-level subtree; 0: a row per directory
     RowFormat format;
-    int threads = 2; // walking threads; 1 walks in the order a single reader meets the entries
+    int threads = kDefaultScanThreads; // walking threads, 1 to kMaxScanThreads
 };

@@ -1,5 +1,7 @@
 #include "scan/RowText.h"
 
+#include "scan/CaseFold.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -63,10 +65,10 @@ std::string FormatDate(uint64_t newest, uint64_t bytes, const RowFormat& format)
     return text;
 }
 
-DirRow MakeRow(const std::string& prefix, const DirStats& stats, const RowFormat& format) {
+DirRow MakeRow(std::string prefix, const DirStats& stats, const RowFormat& format) {
     DirRow row;
     std::string& name = row.text[ColDirectory];
-    name = prefix;
+    name = std::move(prefix);
     if (!name.empty() && name.back() == '/')
         name.pop_back();
     row.text[ColFiles] = FormatNumber(stats.files, 8, format.thousandSep);
@@ -97,9 +99,55 @@ std::string TotalsLine(const DirStats& total, const RowFormat& format) {
 }
 
 namespace {
-int FoldCase(int c) {
-    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
 }
+
+// The code point at text[pos], folded, and the position after it. A byte
+// that does not begin a valid UTF-8 sequence stands for itself.
+char32_t NextFolded(const unsigned char* text, size_t size, size_t& pos) {
+    const unsigned char lead = text[pos];
+    size_t length = 0;
+    char32_t c = 0, least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2, c = lead & 0x1F, least = 0x80;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3, c = lead & 0x0F, least = 0x800;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4, c = lead & 0x07, least = 0x10000;
+    if (length == 0 || size - pos < length) {
+        ++pos;
+        return lead < 0x80 ? FoldCase(lead) : lead;
+    }
+    for (size_t k = 1; k < length; ++k) {
+        if (!IsContinuation(text[pos + k])) {
+            ++pos;
+            return lead;
+        }
+        c = (c << 6) | (text[pos + k] & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        ++pos;
+        return lead;
+    }
+    pos += length;
+    return FoldCase(c);
+}
+
+// Compares from a position where both texts begin a character, folding case.
+int CompareFolded(const unsigned char* l, size_t lSize, size_t lPos, const unsigned char* r,
+                  size_t rSize, size_t rPos) {
+    while (lPos < lSize && rPos < rSize) {
+        const char32_t lc = NextFolded(l, lSize, lPos);
+        const char32_t rc = NextFolded(r, rSize, rPos);
+        if (lc != rc)
+            return lc < rc ? -1 : 1;
+    }
+    return static_cast<int>(lPos < lSize) - static_cast<int>(rPos < rSize);
+}
+
 } // namespace
 
 int CompareRows(const DirRow& a, const DirRow& b, int key) {
@@ -110,8 +158,8 @@ int CompareRows(const DirRow& a, const DirRow& b, int key) {
     const std::string& left = descending ? b.text[column] : a.text[column];
     const std::string& right = descending ? a.text[column] : b.text[column];
     const size_t n = std::min(left.size(), right.size());
-    const char* l = left.data();
-    const char* r = right.data();
+    const auto* l = reinterpret_cast<const unsigned char*>(left.data());
+    const auto* r = reinterpret_cast<const unsigned char*>(right.data());
     // Sibling paths share long prefixes: skip equal bytes eight at a time and
     // fold case only where the bytes differ.
     size_t i = 0;
@@ -125,13 +173,26 @@ int CompareRows(const DirRow& a, const DirRow& b, int key) {
                 continue;
             }
         }
-        // Letters compare as one letter whatever their case; other bytes by
-        // their code. ASCII folding only, so the order never depends on the locale.
-        const int lc = FoldCase(static_cast<unsigned char>(l[i]));
-        const int rc = FoldCase(static_cast<unsigned char>(r[i]));
-        if (lc != rc)
-            return lc - rc;
-        ++i;
+        if (l[i] == r[i]) {
+            ++i;
+            continue;
+        }
+        if (l[i] < 0x80 && r[i] < 0x80) {
+            const char32_t lc = FoldCase(l[i]), rc = FoldCase(r[i]);
+            if (lc != rc)
+                return lc < rc ? -1 : 1;
+            ++i;
+            continue;
+        }
+        // Back to where the character holding the first different byte
+        // begins (the bytes before are the same in both texts), then compare
+        // by folded code points from there on.
+        size_t start = i;
+        while (start > 0 && i - start < 3 && IsContinuation(l[start]))
+            --start;
+        if (IsContinuation(l[start]))
+            start = i; // no lead byte close enough: the byte stands alone
+        return CompareFolded(l, left.size(), start, r, right.size(), start);
     }
     return static_cast<int>(left.size() > n) - static_cast<int>(right.size() > n);
 }

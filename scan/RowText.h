@@ -21,8 +21,9 @@ uint64_t ToUnit(uint64_t bytes, int byteMode, bool roundUp);
 // cannot be converted gives "".
 std::string FormatDate(uint64_t newest, uint64_t bytes, const RowFormat& format);
 
-// The five texts of a row from a path prefix ("docs/2008/" or "") and its statistics.
-DirRow MakeRow(const std::string& prefix, const DirStats& stats, const RowFormat& format);
+// The five texts of a row from a path prefix ("docs/2008/" or "") and its
+// statistics. The prefix becomes the name: pass it over to keep one copy of each path.
+DirRow MakeRow(std::string prefix, const DirStats& stats, const RowFormat& format);
 
 // The status-bar totals line, "Total:  ... files  ... bytes    ... bytes occupied\r\n".
 std::string TotalsLine(const DirStats& total, const RowFormat& format);

@@ -1,5 +1,7 @@
 #include "scan/ScanFeed.h"
 
+#include "scan/RowText.h"
+
 #include <utility>
 
 ScanFeed::ScanFeed(Wake wake) : m_wake(std::move(wake)) {}
@@ -18,11 +20,13 @@ void ScanFeed::ClearRows() {
     std::lock_guard lock(m_mutex);
     // Rows queued before a clear would be dropped by it anyway.
     m_ops.clear();
-    m_ops.push_back({OpKind::Clear, {}, {}, {}, {}, 0});
+    m_ops.push_back({OpKind::Clear, {}, {}, {}, 0});
+    m_total = DirStats{};
     Touch();
 }
 
-void ScanFeed::AppendRows(std::vector<DirRow>&& rows) {
+void ScanFeed::AppendRows(std::vector<PendingRow>&& rows, const RowFormat& format,
+                          const DirStats& totalSoFar) {
     if (rows.empty())
         return;
     std::lock_guard lock(m_mutex);
@@ -31,34 +35,28 @@ void ScanFeed::AppendRows(std::vector<DirRow>&& rows) {
         batch.insert(batch.end(), std::make_move_iterator(rows.begin()),
                      std::make_move_iterator(rows.end()));
     } else {
-        m_ops.push_back({OpKind::Rows, std::move(rows), {}, {}, {}, 0});
+        m_ops.push_back({OpKind::Rows, std::move(rows), format, {}, 0});
     }
+    // Set under the same lock as the rows: a drain applies both or neither.
+    m_total = totalSoFar;
     Touch();
 }
 
-void ScanFeed::AppendPendingRows(std::vector<PendingRow>&& rows, const RowFormat& format) {
-    if (rows.empty())
-        return;
+void ScanFeed::ReportUnreadable(std::string name, int error) {
     std::lock_guard lock(m_mutex);
-    if (!m_ops.empty() && m_ops.back().kind == OpKind::PendingRows) {
-        auto& batch = m_ops.back().pending;
-        batch.insert(batch.end(), std::make_move_iterator(rows.begin()),
-                     std::make_move_iterator(rows.end()));
-    } else {
-        m_ops.push_back({OpKind::PendingRows, {}, std::move(rows), format, {}, 0});
-    }
+    m_ops.push_back({OpKind::Unreadable, {}, {}, std::move(name), error});
     Touch();
 }
 
 void ScanFeed::SetColumnTitle(const std::string& title) {
     std::lock_guard lock(m_mutex);
-    m_ops.push_back({OpKind::Title, {}, {}, {}, title, 0});
+    m_ops.push_back({OpKind::Title, {}, {}, title, 0});
     Touch();
 }
 
 void ScanFeed::SortRows(int key) {
     std::lock_guard lock(m_mutex);
-    m_ops.push_back({OpKind::Sort, {}, {}, {}, {}, key});
+    m_ops.push_back({OpKind::Sort, {}, {}, {}, key});
     Touch();
 }
 
@@ -107,17 +105,23 @@ bool ScanFeed::Drain(ScanList& list) {
         case OpKind::Clear:
             list.ClearRows();
             break;
-        case OpKind::Rows:
-            list.AppendRows(std::move(op.rows));
+        case OpKind::Rows: {
+            std::vector<DirRow> rows;
+            rows.reserve(op.rows.size());
+            for (PendingRow& row : op.rows)
+                rows.push_back(MakeRow(std::move(row.prefix), row.stats, op.format));
+            op.rows = {};
+            list.AppendRows(std::move(rows));
             break;
-        case OpKind::PendingRows:
-            list.ScanList::AppendPendingRows(std::move(op.pending), op.format);
-            break;
+        }
         case OpKind::Title:
             list.SetColumnTitle(op.text);
             break;
         case OpKind::Sort:
             list.SortRows(op.key);
+            break;
+        case OpKind::Unreadable:
+            list.ReportUnreadable(op.text, op.key);
             break;
         }
     }

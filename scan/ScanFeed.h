@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scan/DirStats.h"
+#include "scan/RowFormat.h"
 #include "scan/ScanList.h"
 
 #include <functional>
@@ -8,33 +10,43 @@
 #include <string>
 #include <vector>
 
+// A row not yet written out as texts: its path prefix and its statistics.
+struct PendingRow {
+    std::string prefix;
+    DirStats stats;
+};
+
 // Carries one scan's list operations from the walking threads to the thread
 // that owns the list. Producers never wait for the consumer: they append to a
-// queue under a short lock and go on. Rows pile up into one batch until the
-// consumer drains them; of the status texts only the newest is kept.
+// queue under a short lock and go on. Rows travel as prefixes and statistics
+// and get their texts on the consumer's thread; of the status texts only the
+// newest is kept, of the totals the newest snapshot.
 //
 //   ScanFeed feed([&] { postToGuiThread(); });   // walking threads call the producer side
-//   feed.AppendRows({row});
+//   feed.AppendRows({row}, format, totalSoFar);
 //   ...
 //   feed.Drain(list);                             // on the list's thread: applies all in order
 //
 // Each scan has a feed of its own. When a scan is replaced, its feed is
 // detached and no longer drained, so nothing of it reaches the list again.
-class ScanFeed : public ScanList {
+class ScanFeed {
 public:
     using Wake = std::function<void()>;
     explicit ScanFeed(Wake wake = {});
 
-    // Producer side, any thread.
-    void ClearRows() override;
-    void AppendRows(std::vector<DirRow>&& rows) override;
-    // Queued as they are; Drain writes their texts on the consumer's thread.
-    void AppendPendingRows(std::vector<PendingRow>&& rows, const RowFormat& format) override;
-    void SetColumnTitle(const std::string& title) override;
-    void SortRows(int key) override;
-    void SetStatusText(const std::string& text) override;
-    void SetTotals(const DirStats& total) override;
-    void SetFreeBytes(uint64_t freeBytes) override;
+    // Producer side, any thread. ClearRows also zeroes the totals.
+    void ClearRows();
+    // Rows in the order they are to be shown, and the totals of every row
+    // appended so far, these included.
+    void AppendRows(std::vector<PendingRow>&& rows, const RowFormat& format,
+                    const DirStats& totalSoFar);
+    // A directory that could not be read, after the rows before it.
+    void ReportUnreadable(std::string name, int error);
+    void SetColumnTitle(const std::string& title);
+    void SortRows(int key);
+    void SetStatusText(const std::string& text);
+    void SetTotals(const DirStats& total);
+    void SetFreeBytes(uint64_t freeBytes);
     // The worker has ended; nothing more will come.
     void Finish();
 
@@ -45,14 +57,13 @@ public:
     void Detach();
 
 private:
-    enum class OpKind { Clear, Rows, PendingRows, Title, Sort };
+    enum class OpKind { Clear, Rows, Title, Sort, Unreadable };
     struct Op {
         OpKind kind;
-        std::vector<DirRow> rows;
-        std::vector<PendingRow> pending;
+        std::vector<PendingRow> rows;
         RowFormat format;
         std::string text;
-        int key = 0;
+        int key = 0; // the sort key, or the errno value of Unreadable
     };
     // Called with the lock held; wakes the consumer once per drain.
     void Touch();

@@ -2,7 +2,6 @@
 
 #include "scan/DirRow.h"
 #include "scan/DirStats.h"
-#include "scan/RowFormat.h"
 
 #include <cstdint>
 #include <string>
@@ -14,21 +13,15 @@
 // the list: a ScanFeed carries them over from the walking threads.
 //
 // A complete scan makes, in this order:
-//   SetStatusText(<totals line of zeros>)
-//   ClearRows()
+//   ClearRows(), SetTotals(<zeros>)
 //   SetColumnTitle("/home/ann/data/")          // when the path is known
 //   SetStatusText("SCANNING: ")...              // the newest progress text wins
-//   AppendRows({...}) ...                       // in batches, in arrival order
+//   AppendRows({...}), SetTotals(<so far>) ...  // in batches, in the walk's order
 //   SortRows(0)                                 // by name, ascending
 //   SetFreeBytes(n), SetTotals(total)
 //   SetStatusText(<totals line>)
-// An interrupted scan stops after its last AppendRows with
+// An interrupted scan stops after its last batch with
 //   SetStatusText("Operation interrupted").
-// A row not yet written out as texts: its path prefix and its statistics.
-struct PendingRow {
-    std::string prefix;
-    DirStats stats;
-};
 
 class ScanList {
 public:
@@ -38,17 +31,21 @@ public:
     virtual void ClearRows() = 0;
     // Appends rows at the end, keeping their order.
     virtual void AppendRows(std::vector<DirRow>&& rows) = 0;
-    // Appends rows given as prefixes and statistics, written out with
-    // `format`. A list that carries rows over to another thread (ScanFeed)
-    // writes them there, off the walking thread.
-    virtual void AppendPendingRows(std::vector<PendingRow>&& rows, const RowFormat& format);
     // The title of the Directory column: the scanned directory's full path.
     virtual void SetColumnTitle(const std::string& title) = 0;
     // Stable sort by CompareRows with the given key.
     virtual void SortRows(int key) = 0;
     // The scan pane of the status bar.
     virtual void SetStatusText(const std::string& text) = 0;
-    // The totals of the scan so far (a consistent snapshot) and the volume's free bytes.
+    // The totals of the rows appended so far, one consistent snapshot.
     virtual void SetTotals(const DirStats& total) = 0;
+    // The volume's free bytes.
     virtual void SetFreeBytes(uint64_t freeBytes) = 0;
+    // A directory that could not be opened or read, counted as empty: its row
+    // name ("" for the start directory) and the errno value. The window stays
+    // silent; the command-line tool names it.
+    virtual void ReportUnreadable(const std::string& name, int error) {
+        (void)name;
+        (void)error;
+    }
 };

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <fcntl.h>
 #include <mutex>
+#include <new>
 #include <unistd.h>
 #include <utility>
 
@@ -76,7 +77,12 @@ void ScanWorker::StartWorker(std::shared_ptr<Context> context) {
 }
 
 void ScanWorker::ScanThreadProc(std::shared_ptr<Context> context) {
-    RunScan(context->request, *context->feed, context->stop);
+    try {
+        RunScan(context->request, *context->feed, context->stop);
+    } catch (const std::bad_alloc&) {
+        // Out of memory before the walk began: no rows, as for a stop.
+        context->feed->SetStatusText("Operation interrupted");
+    }
     context->running = false;
     context->feed->Finish();
     {
@@ -106,7 +112,16 @@ void ScanWorker::StopScan() {
 bool ScanWorker::Drain(ScanList& list) {
     if (!m_context)
         return true;
-    return m_context->feed->Drain(list);
+    try {
+        return m_context->feed->Drain(list);
+    } catch (const std::bad_alloc&) {
+        // No room for more rows here: the scan ends as interrupted and the
+        // list keeps what it holds.
+        m_context->stop = true;
+        m_context->feed->Detach();
+        list.SetStatusText("Operation interrupted");
+        return true;
+    }
 }
 
 bool ScanWorker::WaitForEnd(std::chrono::milliseconds timeout) {

@@ -33,7 +33,8 @@ public:
     void StopScan();
 
     // Applies the current scan's news to `list`; true once that scan has ended
-    // and everything it made is applied.
+    // and everything it made is applied, or once memory for the list ran out
+    // (the scan is then stopped and the status reads "Operation interrupted").
     bool Drain(ScanList& list);
     // Waits at most `timeout` for the current scan to end; true when it has
     // (or there is none). A consumer without an event loop drains after it.

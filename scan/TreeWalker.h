@@ -9,13 +9,16 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 // One walking thread. It walks depth first without recursion: each directory
 // is listed once (its files counted, its subdirectories' names kept), then its
 // subdirectories are entered one after the other. Only the top levels of the
 // path keep their descriptors; deeper parents are reopened through "..", so
-// the descriptors in use do not grow with the depth of the tree.
+// the descriptors in use do not grow with the depth of the tree. When the
+// process runs out of descriptors, the kept ones are given back and reopened
+// as they are needed.
 class TreeWalker {
 public:
     explicit TreeWalker(WalkShared& shared);
@@ -28,8 +31,6 @@ public:
     void WalkStart(int startFd);
     // Walks subtrees handed over by other threads until the walk is over.
     void Help();
-    // Everything this thread counted.
-    const DirStats& Total() const { return m_total; }
 
 private:
     // A directory on the current path.
@@ -43,31 +44,45 @@ private:
         size_t next = 0;         // the next one to enter,
         size_t end = 0;          // and the end (lowered when one is handed over)
         bool endsGroupPart = false;
-    };
-    struct Subdir {
-        size_t nameOffset;
-        uint64_t ino;
+        bool onPath = false; // its id is in m_onPath
+        // Where this thread's rows go once this directory is done, when some
+        // of its subdirectories were handed over (their segments come first).
+        RowOrder::Segment* after = nullptr;
     };
 
+    // Both catch a failed allocation and end the walk as interrupted.
+    void WalkStartOrThrow(int startFd);
     void RunTask(WalkTask& task);
     // Enters one directory (stop check, progress, listing, row) and pushes its
     // frame; m_prefix holds its prefix. False when the walk was stopped.
-    bool ScanDirectory(int parentFd, const char* name, uint64_t listedIno, unsigned depth,
-                       bool isStart);
-    void ListDirectory(int fd, DirStats& own);
+    bool ScanDirectory(int parentFd, const char* name, unsigned depth, bool isStart);
+    // Lists the directory; 0, or the errno value of what could not be read.
+    int ListDirectory(int fd, DirStats& own);
     // Walks until the stack is empty; false when the walk was stopped.
     bool Walk();
+    // Takes back the next subtree handed over from the top frame if nobody has
+    // taken it yet; true when the top frame has a subdirectory to enter again.
+    bool TakeBack();
     void Pop();
     void Abandon(size_t index);
     bool ReopenParent(size_t childIndex);
     int ReopenByName(size_t index);
+    // Opens a subdirectory; when descriptors run out, gives back those kept
+    // for the upper levels (all but `parentFd`) and tries again.
+    int OpenDirectory(int parentFd, const char* name);
+    int OpenOnce(int parentFd, const char* name);
+    // Closes the kept descriptors of every level but the one of `keepFd`.
+    bool GiveBack(int keepFd);
+    void CloseFrameFd(Frame& frame);
     void MaybeGiveWork();
     bool OnPath(DirId id) const;
     void EndGroupPart();
     void AddRow(const std::string& prefix, const DirStats& stats);
+    void ReportUnreadable(int error);
     void FlushRows(bool now);
+    // This thread's rows so far are complete: flushes and closes its segment.
+    void EndSegment();
     void CloseAll();
-    int OpenDirectory(int parentFd, const char* name);
     bool IsDeep(size_t index) const;
 
     WalkShared& m_shared;
@@ -75,20 +90,28 @@ private:
     const bool m_compressed;
 
     std::vector<Frame> m_frames;
-    std::vector<Subdir> m_subdirs;
+    std::vector<uint32_t> m_subdirs; // offsets of subdirectories' names in m_names
     std::vector<char> m_names;
+    std::unordered_set<DirId, DirIdHash> m_onPath; // ids of m_frames, for loops
     std::string m_prefix;
     std::string m_status;
     std::unique_ptr<char[]> m_buffer;
     std::shared_ptr<const Ancestry> m_ancestry; // above this thread's stack
-    size_t m_pending = 0;                       // subdirectories still to enter, on all frames
-    size_t m_deepPending = 0;                   // those on frames without a kept descriptor
+    // Where the first frame is reopened from: the start directory (not owned)
+    // or the parent of a handed-over subtree (owned), and its name there.
+    int m_anchorFd = -1;
+    bool m_ownsAnchor = false;
+    std::string m_anchorName;
+    size_t m_pending = 0;       // subdirectories still to enter, on all frames
+    size_t m_closedPending = 0; // those on frames whose descriptor is closed
+    uint64_t m_giveBackSeen = 0;
     bool m_noAtime = true;
 
-    DirStats m_total;
     Group* m_group = nullptr; // the compressed view's current group
     DirStats m_groupPart;     // what this thread counted for it
 
-    std::vector<PendingRow> m_rows; // written out as texts by the list, off this thread
+    RowOrder& m_order;
+    RowOrder::Segment* m_segment = nullptr; // where this thread's rows go
+    std::vector<RowSlot> m_rows;            // not yet in the segment
     std::chrono::steady_clock::time_point m_lastFlush;
 };

@@ -1,12 +1,23 @@
 #include "scan/WalkShared.h"
 
+#include <algorithm>
+
+namespace {
+// Levels of the path that keep their descriptor, per thread, until
+// descriptors run out. Deeper ones are closed once a child is entered and
+// reopened through ".." when the walk climbs back.
+constexpr size_t kKeptLevels = 24;
+} // namespace
 #include <unistd.h>
 #include <utility>
 
-WalkShared::WalkShared(const ScanRequest& request, ScanList& list, const std::atomic<bool>& stop,
+WalkShared::WalkShared(const ScanRequest& request, ScanFeed& feed, const std::atomic<bool>& stop,
                        uint32_t clusterSize, int threads)
-    : m_request(request), m_list(list), m_stop(stop), m_clusterSize(clusterSize),
-      m_threads(threads) {}
+    : m_request(request), m_feed(feed), m_stop(stop), m_clusterSize(clusterSize),
+      // Only the expanded view makes enough rows to be worth holding back a thread.
+      m_keptLevels(kKeptLevels),
+      m_order(feed, request.settings.format, request.settings.compressed == 0), m_threads(threads) {
+}
 
 WalkShared::~WalkShared() {
     // Subtrees still queued when a stop ended the walk.
@@ -21,6 +32,28 @@ bool WalkShared::StopRequested() {
     if (!m_stop.load(std::memory_order_relaxed))
         return false;
     m_interrupted.store(true, std::memory_order_relaxed);
+    m_order.Stop();
+    return true;
+}
+
+void WalkShared::Interrupt() {
+    m_interrupted.store(true, std::memory_order_relaxed);
+    m_order.Stop();
+}
+
+void WalkShared::AskGiveBack() {
+    // Each give-back halves what the threads keep, so they soon fit.
+    size_t kept = m_keptLevels.load(std::memory_order_relaxed);
+    while (kept > 1 && !m_keptLevels.compare_exchange_weak(kept, kept / 2))
+        ;
+    m_giveBacks.fetch_add(1, std::memory_order_relaxed);
+}
+
+bool WalkShared::GiveBackAsked(uint64_t& seen) const {
+    const uint64_t now = m_giveBacks.load(std::memory_order_relaxed);
+    if (now == seen)
+        return false;
+    seen = now;
     return true;
 }
 
@@ -29,41 +62,34 @@ void WalkShared::CallHook(const std::string& prefix) const {
         m_request.onDirectory(prefix);
 }
 
-void WalkShared::SetStatusText(const std::string& text) {
-    std::lock_guard lock(m_listMutex);
-    m_list.SetStatusText(text);
-}
-
-void WalkShared::AppendRows(std::vector<PendingRow>& rows) {
-    if (rows.empty())
-        return;
-    std::vector<PendingRow> batch;
-    batch.swap(rows);
-    std::lock_guard lock(m_listMutex);
-    m_list.AppendPendingRows(std::move(batch), Format());
-}
-
-Group* WalkShared::NewGroup(const std::string& prefix) {
+Group* WalkShared::NewGroup() {
     auto group = std::make_unique<Group>();
-    group->prefix = prefix;
     std::lock_guard lock(m_mutex);
     m_groups.push_back(std::move(group));
     return m_groups.back().get();
 }
 
-bool WalkShared::FinishGroupPart(Group* group, const DirStats& part) {
-    std::lock_guard lock(m_mutex);
-    group->stats.Add(part);
-    return --group->parts == 0;
-}
-
 void WalkShared::Give(WalkTask&& task) {
     std::lock_guard lock(m_mutex);
     if (task.group != nullptr)
-        ++task.group->parts;
+        task.group->parts.fetch_add(1);
     m_tasks.push_back(std::move(task));
     m_wantWork.store(static_cast<size_t>(m_idle) > m_tasks.size(), std::memory_order_relaxed);
     m_changed.notify_one();
+}
+
+bool WalkShared::Reclaim(const RowOrder::Segment* segment) {
+    std::lock_guard lock(m_mutex);
+    const auto it = std::find_if(m_tasks.begin(), m_tasks.end(), [segment](const WalkTask& task) {
+        return task.segment == segment;
+    });
+    if (it == m_tasks.end())
+        return false;
+    if (it->group != nullptr)
+        it->group->parts.fetch_sub(1); // the giver's own part is still open
+    ::close(it->parentFd);
+    m_tasks.erase(it);
+    return true;
 }
 
 bool WalkShared::Take(WalkTask& task) {

@@ -1,13 +1,15 @@
 #pragma once
 
-#include "scan/DirRow.h"
 #include "scan/DirStats.h"
 #include "scan/DirectoryWalk.h"
+#include "scan/RowOrder.h"
+#include "scan/ScanFeed.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -19,6 +21,13 @@ struct DirId {
     dev_t dev = 0;
     ino_t ino = 0;
     bool operator==(const DirId&) const = default;
+};
+
+struct DirIdHash {
+    size_t operator()(const DirId& id) const {
+        return std::hash<uint64_t>()(static_cast<uint64_t>(id.ino) * 0x9E3779B97F4A7C15ull ^
+                                     static_cast<uint64_t>(id.dev));
+    }
 };
 
 // The directories above a handed-over subtree, outermost first in each link.
@@ -46,39 +55,32 @@ struct Ancestry {
     }
 };
 
-// A first-level subdirectory of the compressed view. Its subtree may be walked
-// in parts by several threads; the part that ends last adds the row.
-struct Group {
-    std::string prefix;
-    DirStats stats;
-    int parts = 1;
-};
-
 // A subdirectory handed from a busy walking thread to an idle one.
 struct WalkTask {
     int parentFd = -1; // a descriptor of the parent, owned by the task
     std::string name;
     std::string parentPrefix;
-    uint64_t listedIno = 0; // the inode the parent's listing gave
     unsigned depth = 0;
-    Group* group = nullptr; // the compressed view's group below the first level
+    Group* group = nullptr;               // the compressed view's group below the first level
+    RowOrder::Segment* segment = nullptr; // where its rows go
     std::shared_ptr<const Ancestry> ancestry;
 };
 
-// What the walking threads of one scan share: the settings, the list (one
-// caller at a time), the stop state, the subtrees waiting for a thread and
+// What the walking threads of one scan share: the settings, the feed, the
+// order of the rows, the stop state, the subtrees waiting for a thread and
 // the groups of the compressed view.
 class WalkShared {
 public:
-    WalkShared(const ScanRequest& request, ScanList& list, const std::atomic<bool>& stop,
+    WalkShared(const ScanRequest& request, ScanFeed& feed, const std::atomic<bool>& stop,
                uint32_t clusterSize, int threads);
     ~WalkShared();
     WalkShared(const WalkShared&) = delete;
     WalkShared& operator=(const WalkShared&) = delete;
 
-    const RowFormat& Format() const { return m_request.settings.format; }
     bool Compressed() const { return m_request.settings.compressed != 0; }
     uint32_t ClusterSize() const { return m_clusterSize; }
+    RowOrder& Order() { return m_order; }
+    const std::atomic<bool>& StopFlag() const { return m_stop; }
 
     // Set by the thread that opens the start directory, before any subtree is
     // handed over, so every later reader sees it through the task queue's lock.
@@ -87,36 +89,44 @@ public:
 
     // True once a stop was asked for; every thread then ends at its next directory.
     bool StopRequested();
+    // Ends the walk as interrupted, as a stop does: memory ran out.
+    void Interrupt();
     bool Interrupted() const { return m_interrupted.load(std::memory_order_relaxed); }
     void CallHook(const std::string& prefix) const;
 
-    void SetStatusText(const std::string& text);
-    // Appends the rows and empties `rows`.
-    void AppendRows(std::vector<PendingRow>& rows);
+    void SetStatusText(const std::string& text) { m_feed.SetStatusText(text); }
 
-    Group* NewGroup(const std::string& prefix);
-    // Adds a thread's share of a group; true when it was the last part.
-    bool FinishGroupPart(Group* group, const DirStats& part);
+    Group* NewGroup();
 
     // A thread waits for work: a cheap hint for busy threads to hand some over.
     bool WantWork() const { return m_wantWork.load(std::memory_order_relaxed); }
     // Queues a subtree; `task.group` gains a part.
     void Give(WalkTask&& task);
+    // Takes back the subtree queued with `segment` if no thread has taken it yet.
+    bool Reclaim(const RowOrder::Segment* segment);
     // Waits for a subtree; false once every thread is idle and nothing is queued.
     bool Take(WalkTask& task);
     // A thread that was counted on could not be started.
     void DropThread();
 
+    // Descriptors ran out: every thread gives back the ones kept for upper
+    // levels at its next directory and keeps fewer from then on.
+    void AskGiveBack();
+    // True when a give-back was asked for since `seen`, which it updates.
+    bool GiveBackAsked(uint64_t& seen) const;
+    size_t KeptLevels() const { return m_keptLevels.load(std::memory_order_relaxed); }
+
 private:
     const ScanRequest& m_request;
-    ScanList& m_list;
+    ScanFeed& m_feed;
     const std::atomic<bool>& m_stop;
     const uint32_t m_clusterSize;
     dev_t m_startDev = 0;
     std::atomic<bool> m_interrupted{false};
     std::atomic<bool> m_wantWork{false};
-
-    std::mutex m_listMutex;
+    std::atomic<uint64_t> m_giveBacks{0};
+    std::atomic<size_t> m_keptLevels;
+    RowOrder m_order;
 
     std::mutex m_mutex; // guards everything below
     std::condition_variable m_changed;

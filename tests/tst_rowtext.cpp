@@ -85,6 +85,12 @@ private slots:
         add("day first", FormatDate(july9, 1, {0, 0, '.', '1'}), "09-07-2004");
         // A failed locale query leaves the integer 1, not the character '1': year first.
         add("integer 1", FormatDate(july9, 1, {0, 0, '.', 1}), "2004-07-09");
+        // Local time: 12:00 UTC is already the next day at UTC+14.
+        qputenv("TZ", "XYZ-14");
+        tzset();
+        add("local time", FormatDate(july9, 1, {0, 1, '.', '2'}), "2004-07-10");
+        qputenv("TZ", "UTC");
+        tzset();
         add("after 2038", FormatDate(FileTime(2040, 2, 29), 1, {}), "2040-02-29");
         add("before 1970", FormatDate(FileTime(1969, 7, 20), 1, {}), "1969-07-20");
         // Seconds as file systems store them, up to 2^63 - 1: past the file time's
@@ -104,6 +110,15 @@ private slots:
         add("start directory first", Order(0, "", "a"), "<>");
         add("parent before child", Order(0, "a", "a/b"), "<>");
         add("case does not matter", Order(0, "Docs", "dOCS"), "==");
+        // Letters of any script by code point, case folded; other bytes by value.
+        add("\u00c4pfel", Order(0, "\xc3\x84pfel", "\xc3\xa4pfel"), "==");
+        add("\u00c9clair", Order(0, "\xc3\x89clair", "\xc3\xa9clair"), "==");
+        add("\u00e4 before \u00c9", Order(0, "\xc3\xa4pfel", "\xc3\x89clair"), "<>");
+        add("\u03a9 and \u0416", Order(0, "\xce\xa9/\xd0\x96", "\xcf\x89/\xd0\xb6"), "==");
+        add("'_' before 'a'", Order(0, "_x", "ax"), "<>");
+        add("Z before \u00e4", Order(0, "Z", "\xc3\xa4"), "<>");
+        add("invalid bytes by value", Order(0, "a\xc4", "a\xe4"), "<>");
+        add("invalid before valid", Order(0, "\xc3", "\xc3\xa4"), "<>");
         add("999 before 1.000", Order(1, "     999", "   1.000"), "<>");
         add("999 before 1,000", Order(1, "     999", "   1,000"), "<>");
         add("- before 1", Order(2, "       -", "       1"), "<>");
