@@ -112,8 +112,8 @@ private slots:
         add("case does not matter", Order(0, "Docs", "dOCS"), "==");
         // Letters of any script by code point, case folded; other bytes by value.
         add("\u00c4pfel", Order(0, "\xc3\x84pfel", "\xc3\xa4pfel"), "==");
-        add("\u00c9clair", Order(0, "\xc3\x89clair", "\xc3\xa9clair"), "==");
-        add("\u00e4 before \u00c9", Order(0, "\xc3\xa4pfel", "\xc3\x89clair"), "<>");
+        add("\u00c9clair", Order(0, "\xc3\x89" "clair", "\xc3\xa9" "clair"), "==");
+        add("\u00e4 before \u00c9", Order(0, "\xc3\xa4pfel", "\xc3\x89" "clair"), "<>");
         add("\u03a9 and \u0416", Order(0, "\xce\xa9/\xd0\x96", "\xcf\x89/\xd0\xb6"), "==");
         add("'_' before 'a'", Order(0, "_x", "ax"), "<>");
         add("Z before \u00e4", Order(0, "Z", "\xc3\xa4"), "<>");
