@@ -1,5 +1,6 @@
 // The text report of the list as it is now: on the clipboard (Copy) or in a
 // file (Save as).
+#include "app/MessageBox.h"
 #include "scan/Columns.h"
 #include "view/CListControl.h"
 #include "view/CSpanmeterView.h"
@@ -9,7 +10,6 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QMessageBox>
 #include <QSaveFile>
 
 #include <memory>
@@ -84,8 +84,6 @@ bool CSpanmeterView::SaveReport(QString path) {
         failure == SaveFailure::DiskFull
             ? QStringLiteral("Disk full while accessing %1.").arg(file)
             : QStringLiteral("The report could not be saved as %1.\n%2").arg(file, reason);
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Spanmeter"), text, QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    ShowWarning(this, text);
     return false;
 }
