@@ -61,6 +61,11 @@ public:
 
     bool IsCompressed() const { return m_scan.compressed != 0; }
 
+    // The columns' widths in report characters (from their pixel widths in the
+    // list font) and their header texts in the file system's bytes, as the text
+    // report and the printout lay out their lines.
+    std::array<int, ColumnCount> ReportWidths() const;
+    std::array<std::string, ColumnCount> ReportHeaders() const;
     // The text report's inputs, read from the list as it is now: column
     // widths in characters of the list font, header texts, rows in their
     // current order, the totals and free space the scan last reported, the unit.

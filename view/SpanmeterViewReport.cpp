@@ -14,12 +14,25 @@
 
 #include <memory>
 
+std::array<int, ColumnCount> CSpanmeterView::ReportWidths() const {
+    std::array<int, ColumnCount> widths{};
+    const int underscore = StringWidth(QStringLiteral("_"));
+    for (int k = 0; k < ColumnCount; ++k)
+        widths[k] = ReportColumnWidth(ColumnWidth(k), underscore);
+    return widths;
+}
+
+std::array<std::string, ColumnCount> CSpanmeterView::ReportHeaders() const {
+    std::array<std::string, ColumnCount> headers;
+    for (int k = 0; k < ColumnCount; ++k)
+        headers[k] = m_list->ColumnTitleBytes(k);
+    return headers;
+}
+
 ReportInput CSpanmeterView::MakeReportInput() const {
     ReportInput input;
-    for (int k = 0; k < ColumnCount; ++k) {
-        input.widths[k] = ReportColumnWidth(ColumnWidth(k), StringWidth(QStringLiteral("_")));
-        input.headers[k] = m_list->ColumnTitleBytes(k);
-    }
+    input.widths = ReportWidths();
+    input.headers = ReportHeaders();
     input.rows.reserve(static_cast<size_t>(m_list->RowCount()));
     for (int row = 0; row < m_list->RowCount(); ++row)
         input.rows.push_back(&m_list->Row(row));
