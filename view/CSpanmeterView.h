@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QFont>
 #include <QPointer>
-#include <QPrinter>
 #include <QTimer>
 #include <QTreeView>
 
@@ -18,8 +17,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 class CListControl;
+class QPrinter;
 class QTextBrowser;
 struct CPrintInfo;
 
@@ -58,6 +59,8 @@ public:
     void SetListFont(const QFont& listFont);
     // The list font of a stored face and size; the default font for a size below 1.
     static QFont CreatePointFont(const QString& name, int pointSize);
+    // The list font's face and size as stored: Courier New, 9 points when none is.
+    static std::pair<QString, int> StoredListFont();
 
     bool IsCompressed() const { return m_scan.compressed != 0; }
 
@@ -75,7 +78,7 @@ public:
     // Writes the report to `path`, replacing a file there only once the whole
     // report is written. A failure is shown in a message box naming the file
     // and the reason; false then.
-    bool SaveReport(QString path);
+    bool SaveReport(const QString& path);
 
     // The printer that printing and previews use, until Print Setup changes it:
     // the system's default print queue, else Qt's PDF printer.
@@ -117,6 +120,8 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    // The Directory column is drawn as a tree: asked for, and sorted by name.
+    bool ShowsTree() const;
     void DrawCell(QPainter* painter, const QString& text, const QRect& cell, int width,
                   Qt::Alignment alignment) const;
     // A walking thread has news: drain now, or soon if a drain just ran.

@@ -6,11 +6,15 @@
 #include <QItemSelectionModel>
 #include <QPainter>
 
+bool CSpanmeterView::ShowsTree() const {
+    return m_treeView == 1 && m_sortColumn == ColDirectory;
+}
+
 int CSpanmeterView::sizeHintForColumn(int column) const {
     if (column < 0 || column >= ColumnCount)
         return QTreeView::sizeHintForColumn(column);
     const QFontMetrics metrics(font());
-    const bool tree = column == ColDirectory && m_treeView == 1 && m_sortColumn == ColDirectory;
+    const bool tree = column == ColDirectory && ShowsTree();
     int widest = 0;
     for (int row = 0; row < m_list->RowCount(); ++row) {
         const QString text = m_list->CellText(row, column);
@@ -58,7 +62,7 @@ void CSpanmeterView::drawRow(QPainter* painter, const QStyleOptionViewItem& opti
         for (int column = 0; column < columns && column < ColumnCount; ++column) {
             const int width = head->sectionSize(column);
             QString text = m_list->CellText(index.row(), column);
-            if (column == ColDirectory && m_treeView == 1 && m_sortColumn == ColDirectory)
+            if (column == ColDirectory && ShowsTree())
                 text = TreeForm(text);
             DrawCell(painter, text, QRect(x, item.top(), item.right() - x + 1, item.height()),
                      width, ColumnFormat(column));

@@ -87,7 +87,7 @@ SaveFailure WriteReportFile(const QString& path, const std::string& text, QStrin
 
 } // namespace
 
-bool CSpanmeterView::SaveReport(QString path) {
+bool CSpanmeterView::SaveReport(const QString& path) {
     QString reason;
     const SaveFailure failure = WriteReportFile(path, BuildReport(), reason);
     if (failure == SaveFailure::None)
