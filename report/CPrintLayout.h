@@ -34,7 +34,6 @@ public:
     int ScaleY() const { return m_nScaleY; }
     // Left, top, right and bottom, the right and bottom edges themselves.
     QRect PageRect() const { return m_rectPage; }
-    int LineHeight() const { return m_nLineHeight; }
     int RowsPerPage() const { return m_nRowsPerPage; }
 
 private:
