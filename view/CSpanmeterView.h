@@ -59,8 +59,6 @@ public:
     void SetListFont(const QFont& listFont);
     // The list font of a stored face and size; the default font for a size below 1.
     static QFont CreatePointFont(const QString& name, int pointSize);
-    // The list font's face and size as stored: Courier New, 9 points when none is.
-    static std::pair<QString, int> StoredListFont();
 
     bool IsCompressed() const { return m_scan.compressed != 0; }
 
@@ -69,10 +67,6 @@ public:
     // report and the printout lay out their lines.
     std::array<int, ColumnCount> ReportWidths() const;
     std::array<std::string, ColumnCount> ReportHeaders() const;
-    // The text report's inputs, read from the list as it is now: column
-    // widths in characters of the list font, header texts, rows in their
-    // current order, the totals and free space the scan last reported, the unit.
-    ReportInput MakeReportInput() const;
     // The fixed-width text report of the list as it is now, lines ended by CR LF.
     std::string BuildReport() const;
     // Writes the report to `path`, replacing a file there only once the whole
@@ -120,6 +114,12 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    // The text report's inputs, read from the list as it is now: column
+    // widths in characters of the list font, header texts, rows in their
+    // current order, the totals and free space the scan last reported, the unit.
+    ReportInput MakeReportInput() const;
+    // The list font's face and size as stored: Courier New, 9 points when none is.
+    static std::pair<QString, int> StoredListFont();
     // The Directory column is drawn as a tree: asked for, and sorted by name.
     bool ShowsTree() const;
     void DrawCell(QPainter* painter, const QString& text, const QRect& cell, int width,
