@@ -22,14 +22,9 @@ public:
     static const char* const kMailTarget;
 
 private:
-    // A rectangle in dialog units, in pixels of the dialog font.
-    QRect FromDialogUnits(int x, int y, int width, int height) const;
-    QLabel* AddText(const QString& text, const QRect& units);
+    QLabel* AddText(const QString& text, const QRect& rect);
 
-    int m_baseX = 6;
-    int m_baseY = 13;
     CHyperLink* m_linkWeb = nullptr;
     CHyperLink* m_linkMail = nullptr;
-    QString m_strVersion;
     QLabel* m_version = nullptr;
 };

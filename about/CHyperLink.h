@@ -16,13 +16,10 @@ public:
     // The colours of every link: normal, and while it is active (pressed or focused).
     static void SetLinkColours(const QColor& link, const QColor& active);
     void SetTarget(const QString& target);
-    QString Target() const { return m_strTarget; }
     // Takes over the control once its text and target are set: the font
     // underlined, the size fitted to the text, the hand pointer.
     void Attach();
     void OpenTarget();
-
-    bool IsActive() const { return m_bActive; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -2,11 +2,11 @@
 
 #include "app/CMainFrame.h"
 #include "app/CSpanmeterDoc.h"
+#include "app/MessageBox.h"
 #include "view/CSpanmeterView.h"
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QScreen>
 
 namespace {
@@ -66,8 +66,7 @@ bool CSpanmeterApp::InitInstance() {
     auto* frame = new CMainFrame;
     if (!frame->OnCreate()) {
         delete frame;
-        QMessageBox::warning(nullptr, QStringLiteral("Spanmeter"),
-                             QStringLiteral("Failed to create empty document."));
+        ShowWarning(nullptr, QStringLiteral("Failed to create empty document."));
         return false;
     }
     QGuiApplication::setWindowIcon(frame->windowIcon());

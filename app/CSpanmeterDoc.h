@@ -21,11 +21,6 @@ public:
     bool OnNewDocument();
     void AddView(CSpanmeterView* view);
 
-    // "Untitled" until a save; then the saved file's name.
-    QString Title() const { return m_title; }
-    // The path of the last successful save; empty before.
-    QString PathName() const { return m_pathName; }
-
     // Save as: asks for a path (proposing the last one, else the title) and
     // saves there. Cancel writes nothing.
     void OnFileSaveAs(QWidget* parent);
@@ -36,7 +31,7 @@ signals:
     void titleChanged(const QString& title);
 
 private:
-    QString m_title;
-    QString m_pathName;
+    QString m_title;    // "Untitled" until a save; then the saved file's name
+    QString m_pathName; // of the last successful save; empty before
     QList<QPointer<CSpanmeterView>> m_views;
 };

@@ -5,6 +5,7 @@
 #include "app/CStatusPane.h"
 #include "app/CommandIds.h"
 #include "app/CommandTable.h"
+#include "resources/Resources.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -15,16 +16,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
-
-// The resources live in a static library; this pulls them into the program.
-// (Outside any namespace, as the resource's init function is global.)
-static void LoadResources() {
-    static bool loaded = false;
-    if (!loaded) {
-        Q_INIT_RESOURCE(spanmeter);
-        loaded = true;
-    }
-}
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include "report/ReportText.h"
 #include "view/CListControl.h"
 #include "view/CSpanmeterView.h"
+#include "view/CellText.h"
 
-#include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -17,10 +17,6 @@
 #include <algorithm>
 
 namespace {
-
-QString FromBytes(const std::string& text) {
-    return QFile::decodeName(QByteArray::fromStdString(text));
-}
 
 // Stands in for the average character width of a display's default font: it
 // sets the side margins and enters the horizontal scale.
@@ -34,12 +30,8 @@ bool CPrintLayout::PreparePrinting(CPrintInfo* info, CSpanmeterView* view, CSpan
     if (info == nullptr || view == nullptr || list == nullptr)
         return false;
     m_pList = list;
-    if (list->List()->RowCount() == 0)
-        return false;
-    if (info->printer == nullptr || !info->printer->isValid())
-        return false;
     m_nItems = list->List()->RowCount();
-    if (m_nItems == 0)
+    if (m_nItems == 0 || info->printer == nullptr || !info->printer->isValid())
         return false;
     if (info->preview)
         return true;
@@ -98,7 +90,7 @@ void CPrintLayout::MeasurePage(QPaintDevice* dc) {
 void CPrintLayout::PrintPage(QPainter* dc, CPrintInfo* info) {
     if (dc == nullptr || info == nullptr || m_pList == nullptr || !m_fontNormal)
         return;
-    m_pOldFont = dc->font();
+    const QFont oldFont = dc->font();
     SetWindowOrg(dc, QPoint(0, 0));
 
     const int first = (info->currentPage - 1) * m_nRowsPerPage;
@@ -127,7 +119,7 @@ void CPrintLayout::PrintPage(QPainter* dc, CPrintInfo* info) {
     }
 
     SetWindowOrg(dc, QPoint(0, 0));
-    dc->setFont(m_pOldFont);
+    dc->setFont(oldFont);
 }
 
 void CPrintLayout::PrintTitle(QPainter* dc) {
@@ -152,37 +144,28 @@ void CPrintLayout::PrintPageNumber(QPainter* dc, CPrintInfo* info) {
 }
 
 void CPrintLayout::PrintHeader(QPainter* dc) {
-    m_nColumns = m_pList->List()->columnCount();
-    if (m_nColumns < 1)
-        return;
-    const std::array<int, ColumnCount> widths = ReportWidths();
-    std::array<std::string, ColumnCount> titles;
     int w = 0;
-    for (int k = 0; k < ColumnCount; ++k) {
-        titles[k] = QFile::encodeName(m_pList->List()->ColumnTitle(k)).toStdString();
+    for (int k = 0; k < ColumnCount; ++k)
         w += m_pList->ColumnWidth(k);
-    }
     // Bold still; the line is clipped to the header's width.
     dc->drawText(QRect(0, 0, w, m_nLineHeight),
                  Qt::TextSingleLine | Qt::AlignVCenter | Qt::AlignLeft,
-                 FromBytes(ReportLine(titles, widths)));
+                 FromFileSystem(ReportLine(m_pList->ReportHeaders(), m_pList->ReportWidths())));
     DrawRule(dc, m_nLineHeight);
 }
 
 void CPrintLayout::PrintRow(QPainter* dc, int row) {
-    if (m_nColumns < 1)
-        return;
     QRect rc = RowLabel(row);
     int extra = 0;
     for (int k = 0; k < ColumnCount; ++k)
         extra += m_pList->ColumnWidth(k) - 4;
     rc.setWidth(rc.width() + extra);
-    const std::array<int, ColumnCount> widths = ReportWidths();
 
     DrawRule(dc, rc.top() + rc.height());
 
     // The stored texts, not the screen's tree form: a path is printed whole.
-    const QString line = FromBytes(ReportLine(m_pList->List()->Row(row).text, widths));
+    const QString line =
+        FromFileSystem(ReportLine(m_pList->List()->Row(row).text, m_pList->ReportWidths()));
     const QString shown = dc->fontMetrics().elidedText(line, Qt::ElideRight, rc.width());
     dc->drawText(rc, Qt::TextSingleLine | Qt::AlignVCenter | Qt::AlignLeft, shown);
 }
@@ -205,14 +188,6 @@ void CPrintLayout::SetWindowOrg(QPainter* dc, QPoint origin) {
     QTransform transform = QTransform::fromScale(m_nScaleX, m_nScaleY);
     transform.translate(-origin.x(), -origin.y());
     dc->setTransform(transform);
-}
-
-std::array<int, ColumnCount> CPrintLayout::ReportWidths() const {
-    std::array<int, ColumnCount> widths{};
-    for (int k = 0; k < ColumnCount; ++k)
-        widths[k] =
-            ReportColumnWidth(m_pList->ColumnWidth(k), m_pList->StringWidth(QStringLiteral("_")));
-    return widths;
 }
 
 QRect CPrintLayout::RowBounds(int row) const {

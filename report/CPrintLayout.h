@@ -1,13 +1,10 @@
 #pragma once
 
-#include "scan/DirRow.h"
-
 #include <QFont>
 #include <QPoint>
 #include <QRect>
 #include <QString>
 
-#include <array>
 #include <optional>
 
 class CSpanmeterView;
@@ -37,7 +34,6 @@ public:
     int ScaleY() const { return m_nScaleY; }
     // Left, top, right and bottom, the right and bottom edges themselves.
     QRect PageRect() const { return m_rectPage; }
-    int LineHeight() const { return m_nLineHeight; }
     int RowsPerPage() const { return m_nRowsPerPage; }
 
 private:
@@ -49,22 +45,18 @@ private:
 
     // Logical point `origin` goes to the top-left corner of the page.
     void SetWindowOrg(QPainter* dc, QPoint origin);
-    // The report's column widths in characters, from the list's pixel widths.
-    std::array<int, ColumnCount> ReportWidths() const;
     // A row's bounds and its label (column 0) in the list's coordinates.
     QRect RowBounds(int row) const;
     QRect RowLabel(int row) const;
 
     CSpanmeterView* m_pList = nullptr;
     QString m_strTitle;
-    QFont m_pOldFont;
     std::optional<QFont> m_fontBold;
     std::optional<QFont> m_fontNormal;
     QRect m_rectPage;
     int m_nLineHeight = 0;
     int m_nRowsPerPage = 0;
     int m_nItems = 0;
-    int m_nColumns = 0;
     int m_nScaleX = 0;
     int m_nScaleY = 0;
     QPoint m_windowOrg;

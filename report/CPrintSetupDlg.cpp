@@ -13,6 +13,15 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// The name shown for Qt's PDF printer.
+QString PdfPrinterName() {
+    return QStringLiteral("Print to File (PDF)");
+}
+
+} // namespace
+
 CPrintSetupDlg::CPrintSetupDlg(QPrinter* printer, QWidget* parent)
     : QDialog(parent), m_printer(printer) {
     setWindowTitle(QStringLiteral("Print Setup"));
@@ -54,10 +63,6 @@ CPrintSetupDlg::CPrintSetupDlg(QPrinter* printer, QWidget* parent)
     layout->addWidget(printerBox);
     layout->addLayout(lower);
     layout->addWidget(buttons);
-}
-
-QString CPrintSetupDlg::PdfPrinterName() {
-    return QStringLiteral("Print to File (PDF)");
 }
 
 void CPrintSetupDlg::FillPaperSizes() {

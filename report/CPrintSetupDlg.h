@@ -17,9 +17,6 @@ public:
 
     void accept() override;
 
-    // The name shown for Qt's PDF printer.
-    static QString PdfPrinterName();
-
 private:
     void FillPaperSizes();
 

@@ -57,12 +57,12 @@ std::optional<QString> ReadValueText(const QString& valueName) {
 }
 
 void WriteValueText(const QString& valueName, const QString& text) {
-    const QFileInfo file(StoreFileName());
+    const QString fileName = StoreFileName();
+    const QFileInfo file(fileName);
     if (file.exists() && !file.isFile()) {
         return; // as for a store without write access
     }
-    QSettings store(QSettings::NativeFormat, QSettings::SystemScope, kOrganization, kApplication);
-    store.setFallbacksEnabled(false);
+    QSettings store(fileName, QSettings::NativeFormat);
     store.setValue(valueName, text);
     // A store without write access keeps its old contents; that is not reported.
     store.sync();

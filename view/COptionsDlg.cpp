@@ -1,5 +1,6 @@
 #include "view/COptionsDlg.h"
 
+#include "app/DialogUnits.h"
 #include "app/Reinstall.h"
 
 #include <QCheckBox>
@@ -12,35 +13,6 @@
 #include <cmath>
 
 namespace {
-
-// The dialog's layout is kept in dialog units: a quarter of the dialog
-// font's average character width across, an eighth of its height down. The
-// sans-serif faces that stand in for the template's font run wider than it
-// did, so the unit across grows until every line of the notes fits its field.
-class DialogUnits {
-public:
-    DialogUnits(const QFont& font, const QStringList& notes, int noteWidth) {
-        const QFontMetrics metrics(font);
-        const int alphabet = metrics.horizontalAdvance(
-            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-        m_baseX = std::max(1, (alphabet / 26 + 1) / 2);
-        m_baseY = std::max(1, metrics.height());
-        for (const QString& note : notes) {
-            for (const QString& line : note.split(u'\n'))
-                m_baseX = std::max(m_baseX, (metrics.horizontalAdvance(line) * 4 + noteWidth - 1) /
-                                                noteWidth);
-        }
-    }
-    int X(int units) const { return units * m_baseX / 4; }
-    int Y(int units) const { return units * m_baseY / 8; }
-    QRect Rect(int x, int y, int width, int height) const {
-        return {X(x), Y(y), X(width), Y(height)};
-    }
-
-private:
-    int m_baseX = 1;
-    int m_baseY = 1;
-};
 
 constexpr const char* kIdProperty = "controlId";
 
@@ -76,11 +48,9 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Options"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    // "MS Sans Serif" falls back to the system's sans-serif face.
-    QFont dialogFont(QStringLiteral("MS Sans Serif"), 8);
-    dialogFont.setStyleHint(QFont::SansSerif);
-    setFont(dialogFont);
-    const DialogUnits du(font(), kNotes, kNoteWidth);
+    setFont(DialogUnits::DialogFont());
+    DialogUnits du(font());
+    du.FitTexts(kNotes, kNoteWidth);
     setFixedSize(du.X(222), du.Y(194));
 
     // Group boxes first, so that the controls inside them lie above them. The

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMetaObject>
+#include <QPrinter> // the view owns its printer
 
 #include <unistd.h>
 
@@ -92,9 +93,7 @@ void CSpanmeterView::OnInitialUpdate(const QByteArray& startDir) {
         // A start directory that cannot be entered: the current one is scanned.
     }
 
-    const QString fontName =
-        ReadRegString(QStringLiteral("fontname"), QStringLiteral("Courier New"));
-    const int fontSize = ReadRegNumber(QStringLiteral("fontsize"), 9);
+    const auto [fontName, fontSize] = StoredListFont();
     SetListFont(CreatePointFont(fontName, fontSize));
 
     window()->setWindowTitle(QStringLiteral("Spanmeter"));
@@ -156,6 +155,11 @@ int CSpanmeterView::SelectedCount() const {
 int CSpanmeterView::SelectionMark() const {
     const QModelIndex current = currentIndex();
     return current.isValid() ? current.row() : -1;
+}
+
+std::pair<QString, int> CSpanmeterView::StoredListFont() {
+    return {ReadRegString(QStringLiteral("fontname"), QStringLiteral("Courier New")),
+            ReadRegNumber(QStringLiteral("fontsize"), 9)};
 }
 
 QFont CSpanmeterView::CreatePointFont(const QString& name, int pointSize) {

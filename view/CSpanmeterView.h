@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QFont>
 #include <QPointer>
-#include <QPrinter>
 #include <QTimer>
 #include <QTreeView>
 
@@ -18,8 +17,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 class CListControl;
+class QPrinter;
 class QTextBrowser;
 struct CPrintInfo;
 
@@ -61,16 +62,17 @@ public:
 
     bool IsCompressed() const { return m_scan.compressed != 0; }
 
-    // The text report's inputs, read from the list as it is now: column
-    // widths in characters of the list font, header texts, rows in their
-    // current order, the totals and free space the scan last reported, the unit.
-    ReportInput MakeReportInput() const;
+    // The columns' widths in report characters (from their pixel widths in the
+    // list font) and their header texts in the file system's bytes, as the text
+    // report and the printout lay out their lines.
+    std::array<int, ColumnCount> ReportWidths() const;
+    std::array<std::string, ColumnCount> ReportHeaders() const;
     // The fixed-width text report of the list as it is now, lines ended by CR LF.
     std::string BuildReport() const;
     // Writes the report to `path`, replacing a file there only once the whole
     // report is written. A failure is shown in a message box naming the file
     // and the reason; false then.
-    bool SaveReport(QString path);
+    bool SaveReport(const QString& path);
 
     // The printer that printing and previews use, until Print Setup changes it:
     // the system's default print queue, else Qt's PDF printer.
@@ -112,6 +114,14 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    // The text report's inputs, read from the list as it is now: column
+    // widths in characters of the list font, header texts, rows in their
+    // current order, the totals and free space the scan last reported, the unit.
+    ReportInput MakeReportInput() const;
+    // The list font's face and size as stored: Courier New, 9 points when none is.
+    static std::pair<QString, int> StoredListFont();
+    // The Directory column is drawn as a tree: asked for, and sorted by name.
+    bool ShowsTree() const;
     void DrawCell(QPainter* painter, const QString& text, const QRect& cell, int width,
                   Qt::Alignment alignment) const;
     // A walking thread has news: drain now, or soon if a drain just ran.

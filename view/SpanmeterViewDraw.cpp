@@ -6,11 +6,15 @@
 #include <QItemSelectionModel>
 #include <QPainter>
 
+bool CSpanmeterView::ShowsTree() const {
+    return m_treeView == 1 && m_sortColumn == ColDirectory;
+}
+
 int CSpanmeterView::sizeHintForColumn(int column) const {
     if (column < 0 || column >= ColumnCount)
         return QTreeView::sizeHintForColumn(column);
     const QFontMetrics metrics(font());
-    const bool tree = column == ColDirectory && m_treeView == 1 && m_sortColumn == ColDirectory;
+    const bool tree = column == ColDirectory && ShowsTree();
     int widest = 0;
     for (int row = 0; row < m_list->RowCount(); ++row) {
         const QString text = m_list->CellText(row, column);
@@ -26,9 +30,6 @@ int CSpanmeterView::sizeHintForColumn(int column) const {
 void CSpanmeterView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const {
     const QHeaderView* head = header();
-    const int columns = m_list->columnCount();
-    if (columns == 0)
-        return;
     const QRect item(head->sectionViewportPosition(0), option.rect.y(), head->length(),
                      option.rect.height());
 
@@ -55,10 +56,10 @@ void CSpanmeterView::drawRow(QPainter* painter, const QStyleOptionViewItem& opti
         painter->setFont(font());
         painter->setPen(textColor);
         int x = item.left();
-        for (int column = 0; column < columns && column < ColumnCount; ++column) {
+        for (int column = 0; column < ColumnCount; ++column) {
             const int width = head->sectionSize(column);
             QString text = m_list->CellText(index.row(), column);
-            if (column == ColDirectory && m_treeView == 1 && m_sortColumn == ColDirectory)
+            if (column == ColDirectory && ShowsTree())
                 text = TreeForm(text);
             DrawCell(painter, text, QRect(x, item.top(), item.right() - x + 1, item.height()),
                      width, ColumnFormat(column));
@@ -75,11 +76,7 @@ void CSpanmeterView::DrawCell(QPainter* painter, const QString& text, const QRec
     if (shown.isEmpty())
         return;
     const QRect textRect(cell.left() + 2, cell.top(), width - 4, cell.height());
-    Qt::Alignment horizontal = Qt::AlignRight;
-    if (alignment & Qt::AlignHCenter)
-        horizontal = Qt::AlignHCenter;
-    else if (!(alignment & Qt::AlignRight))
-        horizontal = Qt::AlignLeft;
+    const Qt::Alignment horizontal = alignment & Qt::AlignRight ? Qt::AlignRight : Qt::AlignLeft;
     // No mnemonic flag: an "&" in a name is drawn as it is.
     painter->drawText(textRect, Qt::TextSingleLine | Qt::AlignVCenter | horizontal, shown);
 }

@@ -1,3 +1,4 @@
+#include "app/MessageBox.h"
 #include "settings/ShellVerbs.h"
 #include "view/CListControl.h"
 #include "view/CSpanmeterView.h"
@@ -5,7 +6,6 @@
 
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -126,8 +126,7 @@ void CSpanmeterView::OnHelpContents() {
     // The help file is the program file's path with ".HLP" appended, in HTML.
     const QString helpFile = GetModulePath() + QStringLiteral(".HLP");
     if (!QFileInfo(helpFile).isFile()) {
-        QMessageBox::warning(this, QStringLiteral("Spanmeter"),
-                             QStringLiteral("Cannot find the help file %1.").arg(helpFile));
+        ShowWarning(this, QStringLiteral("Cannot find the help file %1.").arg(helpFile));
         return;
     }
     if (!m_helpWindow) {

@@ -8,9 +8,7 @@
 void CSpanmeterView::OnOptions() {
     COptionsDlg dialog(this);
     // The dialog starts from the stored font, not from the list's.
-    const QString fontName =
-        ReadRegString(QStringLiteral("fontname"), QStringLiteral("Courier New"));
-    const int fontSize = ReadRegNumber(QStringLiteral("fontsize"), 9);
+    const auto [fontName, fontSize] = StoredListFont();
     dialog.m_fontName = fontName;
     dialog.m_fontSize = fontSize;
     dialog.m_byteMode = m_scan.format.byteMode;

@@ -1,8 +1,8 @@
+#include "app/MessageBox.h"
 #include "report/CPrintInfo.h"
 #include "report/CPrintSetupDlg.h"
 #include "view/CSpanmeterView.h"
 
-#include <QMessageBox>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -56,10 +56,9 @@ void CSpanmeterView::PaintPages(QPrinter* printer, CPrintInfo* info) {
     if (!dc.begin(printer)) {
         // A PDF file that cannot be written, a queue that refuses the job.
         const QString file = printer->outputFileName();
-        QMessageBox::warning(this, QStringLiteral("Spanmeter"),
-                             file.isEmpty()
-                                 ? QStringLiteral("The printer cannot print.")
-                                 : QStringLiteral("Cannot print to the file %1.").arg(file));
+        ShowWarning(this, file.isEmpty()
+                              ? QStringLiteral("The printer cannot print.")
+                              : QStringLiteral("Cannot print to the file %1.").arg(file));
         return;
     }
     m_printLayout.BeginPrinting(&dc, info, QStringLiteral("Spanmeter"));

@@ -1,5 +1,6 @@
 // The text report of the list as it is now: on the clipboard (Copy) or in a
 // file (Save as).
+#include "app/MessageBox.h"
 #include "scan/Columns.h"
 #include "view/CListControl.h"
 #include "view/CSpanmeterView.h"
@@ -9,17 +10,29 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QMessageBox>
 #include <QSaveFile>
 
 #include <memory>
 
+std::array<int, ColumnCount> CSpanmeterView::ReportWidths() const {
+    std::array<int, ColumnCount> widths{};
+    const int underscore = StringWidth(QStringLiteral("_"));
+    for (int k = 0; k < ColumnCount; ++k)
+        widths[k] = ReportColumnWidth(ColumnWidth(k), underscore);
+    return widths;
+}
+
+std::array<std::string, ColumnCount> CSpanmeterView::ReportHeaders() const {
+    std::array<std::string, ColumnCount> headers;
+    for (int k = 0; k < ColumnCount; ++k)
+        headers[k] = m_list->ColumnTitleBytes(k);
+    return headers;
+}
+
 ReportInput CSpanmeterView::MakeReportInput() const {
     ReportInput input;
-    for (int k = 0; k < ColumnCount; ++k) {
-        input.widths[k] = ReportColumnWidth(ColumnWidth(k), StringWidth(QStringLiteral("_")));
-        input.headers[k] = m_list->ColumnTitleBytes(k);
-    }
+    input.widths = ReportWidths();
+    input.headers = ReportHeaders();
     input.rows.reserve(static_cast<size_t>(m_list->RowCount()));
     for (int row = 0; row < m_list->RowCount(); ++row)
         input.rows.push_back(&m_list->Row(row));
@@ -74,7 +87,7 @@ SaveFailure WriteReportFile(const QString& path, const std::string& text, QStrin
 
 } // namespace
 
-bool CSpanmeterView::SaveReport(QString path) {
+bool CSpanmeterView::SaveReport(const QString& path) {
     QString reason;
     const SaveFailure failure = WriteReportFile(path, BuildReport(), reason);
     if (failure == SaveFailure::None)
@@ -84,8 +97,6 @@ bool CSpanmeterView::SaveReport(QString path) {
         failure == SaveFailure::DiskFull
             ? QStringLiteral("Disk full while accessing %1.").arg(file)
             : QStringLiteral("The report could not be saved as %1.\n%2").arg(file, reason);
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Spanmeter"), text, QMessageBox::Ok, this);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    ShowWarning(this, text);
     return false;
 }
