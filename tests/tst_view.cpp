@@ -1,116 +1,368 @@
-// The list view's start-up: columns, unit, list font and row height from the
-// settings store, and the compressed first scan of the start directory.
+// The list view: its start-up from the settings store, sorting by header
+// clicks, how it draws its rows, and the Options dialog.
 #include "ViewTestSupport.h"
 
 #include "settings/SettingsStore.h"
+#include "settings/ShellVerbs.h"
+#include "view/COptionsDlg.h"
+#include "view/CellText.h"
 
-#include <QApplication>
+#include <QFontDialog>
 #include <QFontInfo>
+#include <QPainter>
 
 #include <sys/stat.h>
 
 using namespace viewtest;
 
+namespace {
+
+const QStringList kByName{"", "Alpha", "beta", "delta", "Gamma"};
+const QStringList kBytesUp{"Gamma", "delta", "", "beta", "Alpha"};
+const QStringList kBytesDown{"Alpha", "beta", "", "delta", "Gamma"};
+
+// Whether the cell shows exactly `text` in the row colours, drawn anew as the
+// list should draw it: names on the left, numbers on the right.
+bool Shows(CSpanmeterView& view, int row, int column, const QString& text, bool selected = false) {
+    // No focus frame, whenever the window becomes active.
+    view.selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
+    const QImage shot = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect rowRect = view.visualRect(view.List()->index(row, 0));
+    const QImage cell = shot.copy(view.header()->sectionViewportPosition(column), rowRect.y(),
+                                  view.ColumnWidth(column), rowRect.height());
+    const auto group = view.isActiveWindow() ? QPalette::Active : QPalette::Inactive;
+    QImage expected(cell.size(), QImage::Format_RGB32);
+    expected.fill(view.palette().color(group, selected ? QPalette::Highlight : QPalette::Base));
+    QPainter painter(&expected);
+    painter.setFont(view.font());
+    painter.setPen(
+        view.palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    const Qt::Alignment side = column == ColDirectory ? Qt::AlignLeft : Qt::AlignRight;
+    painter.drawText(QRect(2, 0, cell.width() - 4, cell.height()),
+                     Qt::TextSingleLine | Qt::AlignVCenter | side, text);
+    painter.end();
+    return cell == expected;
+}
+
+// The store's values as "key=value" lines, sorted.
+QStringList Stored() {
+    QSettings store(QSettings::NativeFormat, QSettings::SystemScope, "Veldrun", "Spanmeter");
+    QStringList values;
+    for (const QString& key : store.allKeys())
+        values.append(key + u'=' + store.value(key).toString());
+    values.sort();
+    return values;
+}
+
+} // namespace
+
 class TestView : public QObject {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void init() { UseEmptySettings(m_settings.path()); }
-    void startUp_data();
-    void startUp();
-
-private:
     QTemporaryDir m_settings;
     QTemporaryDir m_tree;
-};
+    QTemporaryDir m_sortTree;
 
-void TestView::initTestCase() {
-    TreeMaker tree(m_tree.path());
-    QVERIFY2(tree.file("top.bin", 100) && tree.file("docs/a.bin", 1234567) &&
-                 tree.file("docs/2008/mail/c.bin", 30),
-             qPrintable(tree.error()));
-}
+private slots:
+    void initTestCase() {
+        SetShellVerbDirectory(m_settings.filePath("applications"));
+        TreeMaker tree(m_tree.path());
+        QVERIFY2(tree.file("a&b/x.bin", 5) && tree.file("big/x.bin", 1234567) &&
+                     tree.file("docs/2008/mail/x.bin", 20),
+                 qPrintable(tree.error()));
+        // Bytes: "" 10, Alpha 1.000, beta 999, delta 1, Gamma "-" (no files).
+        TreeMaker sort(m_sortTree.path());
+        QVERIFY(sort.file("own.bin", 10) && sort.file("Alpha/x.bin", 1000) &&
+                sort.file("beta/x.bin", 999) && sort.file("delta/x.bin", 1) && sort.dir("Gamma"));
+    }
+    void init() { UseEmptySettings(m_settings.path()); }
 
-void TestView::startUp_data() {
-    QTest::addColumn<QString>("fontSize"); // as stored; null: the store stays empty
-    QTest::addColumn<int>("unit");         // ByteModeView as stored
-    QTest::addColumn<QString>("title");    // of the Bytes column
-    QTest::addColumn<int>("pointSize");    // 0: the default font
-    QTest::addColumn<QString>("docsBytes");
-    QTest::addColumn<QString>(
-        "date"); // DateMode 1 with "kilobytes"; the C locale puts months first
-
-    const QString monthFirst = R"(\d\d-\d\d-\d{4})";
-    QTest::newRow("empty store") << QString() << 0 << "Bytes" << 9 << "       1.234.597"
-                                 << monthFirst;
-    QTest::newRow("kilobytes, fixed date") << "12" << 1 << "Kilobytes" << 12 << "           1.206"
-                                           << R"(\d{4}-\d\d-\d\d)";
-    QTest::newRow("megabytes, 14pt")
-        << "14pt" << 2 << "Megabytes" << 14 << "               2" << monthFirst;
-    QTest::newRow("unknown unit, size 0")
-        << "0" << 7 << "Bytes" << 0 << "       1.234.597" << monthFirst;
-    QTest::newRow("-1 unit, no digits")
-        << "big" << -1 << "Bytes" << 0 << "       1.234.597" << monthFirst;
-    QTest::newRow("a size no font has")
-        << "2147483647" << 0 << "Bytes" << 0 << "       1.234.597" << monthFirst;
-    // A FIFO in the store's place would wait for a writer: it reads as empty.
-    QTest::newRow("store is a FIFO") << "<fifo>" << 2 << "Bytes" << 9 << "       1.234.597"
-                                     << monthFirst;
-}
-
-void TestView::startUp() {
-    QFETCH(QString, fontSize);
-    QFETCH(int, unit);
-    QFETCH(QString, title);
-    QFETCH(int, pointSize);
-    QFETCH(QString, docsBytes);
-    QFETCH(QString, date);
-    const QByteArray store = QFile::encodeName(m_settings.filePath("Veldrun/Spanmeter.conf"));
-    const auto removeFifo = qScopeGuard([&] {
-        if (fontSize == "<fifo>")
+    void startUp_data() {
+        QTest::addColumn<QString>("fontSize"); // as stored; null: the store stays empty
+        QTest::addColumn<int>("unit");         // ByteModeView as stored; DateMode 1 with 1
+        QTest::addColumn<QString>("bytes");    // the column's title|the row "big"
+        QTest::addColumn<int>("pointSize");    // 0: the default font
+        const QString bytes = "Bytes|       1.234.567";
+        QTest::newRow("empty store") << QString() << 0 << bytes << 9;
+        QTest::newRow("kilobytes, fixed date") << "12" << 1 << "Kilobytes|           1.206" << 12;
+        QTest::newRow("megabytes, 14pt") << "14pt" << 2 << "Megabytes|               2" << 14;
+        QTest::newRow("-1 unit, size 0") << "0" << -1 << bytes << 0;
+        QTest::newRow("a size no font has") << "2147483647" << 0 << bytes << 0;
+        // A FIFO in the store's place would wait for a writer: it reads as empty.
+        QTest::newRow("store is a FIFO") << "<fifo>" << 2 << bytes << 9;
+    }
+    void startUp() {
+        QFETCH(QString, fontSize);
+        QFETCH(int, unit);
+        QFETCH(QString, bytes);
+        QFETCH(int, pointSize);
+        const QByteArray store = QFile::encodeName(m_settings.filePath("Veldrun/Spanmeter.conf"));
+        const bool fifo = fontSize == "<fifo>";
+        const auto removeStore = qScopeGuard([&] { QFile::remove(store); });
+        if (fifo) {
             QFile::remove(store);
-    });
-    if (fontSize == "<fifo>") {
-        QFile::remove(store);
-        QVERIFY(QDir().mkpath(m_settings.filePath("Veldrun")) && ::mkfifo(store, 0644) == 0);
-    } else if (!fontSize.isNull()) {
-        WriteRegString("fontsize", fontSize);
-        WriteRegNumber("ByteModeView", static_cast<uint32_t>(unit));
-        WriteRegNumber("DateMode", unit == 1 ? 1 : 0);
-    }
-    QTest::failOnWarning(QRegularExpression("Point size"));
-    const auto view = ScannedView(m_tree.path());
-    QVERIFY(view);
+            QVERIFY(QDir().mkpath(m_settings.filePath("Veldrun")) && ::mkfifo(store, 0644) == 0);
+        } else if (!fontSize.isNull()) {
+            WriteRegString("fontsize", fontSize);
+            WriteRegNumber("ByteModeView", static_cast<uint32_t>(unit));
+            WriteRegNumber("DateMode", unit == 1 ? 1 : 0);
+        }
+        QTest::failOnWarning(QRegularExpression("Point size"));
+        const auto view = ScannedView(m_tree.path());
+        QVERIFY(view);
+        // Every start shows the start directory compressed.
+        QCOMPARE(QDir::currentPath(), m_tree.path());
+        QCOMPARE(RowNames(*view), QStringList({"", "a&b", "big", "docs"}));
+        QCOMPARE(view->List()->ColumnTitle(ColBytes) + u'|' + Text(*view, 2, ColBytes), bytes);
+        // The C locale puts months first.
+        const QString date = unit == 1 ? "^\\d{4}-\\d\\d-\\d\\d$" : "^\\d\\d-\\d\\d-\\d{4}$";
+        QVERIFY(Text(*view, 2, ColDate).trimmed().contains(QRegularExpression(date)));
+        // The header cuts a long path; its tooltip holds the whole of it.
+        QCOMPARE(view->model()->headerData(0, Qt::Horizontal, Qt::ToolTipRole),
+                 m_tree.path() + u'/');
 
-    const QStringList titles{m_tree.path() + u'/', "Files", title, "Occupied", "Date"};
-    const QList<int> widths{315, 80, 120, 120, 100};
-    for (int column = 0; column < ColumnCount; ++column) {
-        QCOMPARE(view->List()->ColumnTitle(column), titles[column]);
-        QCOMPARE(view->ColumnWidth(column), widths[column]);
-        QCOMPARE(view->ColumnFormat(column), column == 0 ? Qt::AlignLeft : Qt::AlignRight);
+        const QFont font = view->font();
+        QCOMPARE(font.pointSize(), pointSize ? pointSize : QApplication::font().pointSize());
+        QCOMPARE(font.family(), pointSize ? "Courier New" : QApplication::font().family());
+        QVERIFY(!pointSize || QFontInfo(font).fixedPitch()); // a fixed-pitch substitute
+        QCOMPARE(view->visualRect(view->List()->index(1, 0)).height(),
+                 QFontInfo(font).pixelSize() + 6);
     }
-    // Every start shows the start directory compressed.
-    QCOMPARE(QDir::currentPath(), m_tree.path());
-    QVERIFY(view->IsCompressed());
-    QCOMPARE(RowNames(*view), QStringList({"", "docs"}));
-    QCOMPARE(Text(*view, 1, ColBytes), docsBytes);
-    QVERIFY(QRegularExpression(QRegularExpression::anchoredPattern(date))
-                .match(Text(*view, 1, ColDate).trimmed())
-                .hasMatch());
-    // The header cuts a long path; its tooltip holds the whole of it.
-    QCOMPARE(view->model()->headerData(0, Qt::Horizontal, Qt::ToolTipRole), m_tree.path() + u'/');
 
-    const QFont font = view->font();
-    QCOMPARE(font.pointSize(), pointSize ? pointSize : QApplication::font().pointSize());
-    QCOMPARE(font.family(), pointSize ? "Courier New" : QApplication::font().family());
-    QVERIFY(!pointSize || QFontInfo(font).fixedPitch()); // a fixed-pitch substitute
-    const int rowHeight = view->visualRect(view->List()->index(1, 0)).height();
-    QCOMPARE(rowHeight, QFontInfo(font).pixelSize() + 6);
-    if (pointSize == 9 && view->logicalDpiY() != 96)
-        QSKIP("the 18-pixel row needs a 96-dpi screen");
-    QVERIFY(pointSize != 9 || rowHeight == 18);
-}
+    void clickSequences_data() {
+        // Clicks on the header of D(irectory), F(iles) or B(ytes), b for a quick
+        // second click on Bytes (a double-click), r for a rescan.
+        QTest::addColumn<QString>("clicks");
+        QTest::addColumn<QStringList>("order");
+        QTest::newRow("no click: by name") << "" << kByName;
+        QTest::newRow("Bytes") << "B" << kBytesUp;
+        QTest::newRow("Bytes twice") << "BB" << kBytesDown;
+        QTest::newRow("Bytes twice, quickly") << "Bb" << kBytesDown;
+        QTest::newRow("Bytes three times") << "BBB" << kBytesUp;
+        QTest::newRow("Bytes twice, Files, Bytes") << "BBFB" << kBytesUp;
+        // Equal texts keep their order: Files holds only "-" and 1.
+        QTest::newRow("Files, stable")
+            << "BBF" << QStringList{"Gamma", "Alpha", "beta", "", "delta"};
+        QTest::newRow("Directory: down")
+            << "D" << QStringList{"Gamma", "delta", "beta", "Alpha", ""};
+        QTest::newRow("rescan: by name") << "BBr" << kByName;
+        // The scan's sort left the flags alone: Bytes was descending, so it flips back.
+        QTest::newRow("rescan, Bytes") << "BBrB" << kBytesUp;
+    }
+    void clickSequences() {
+        QFETCH(QString, clicks);
+        QFETCH(QStringList, order);
+        const auto view = ScannedView(m_sortTree.path());
+        QVERIFY(view);
+        QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
+        for (qsizetype i = 0; i < clicks.size(); ++i) {
+            if (clicks[i] == u'r')
+                view->OnViewRefresh();
+            else
+                ClickHeader(*view, static_cast<int>(QString("DFB").indexOf(clicks[i].toUpper())),
+                            clicks[i] == u'b');
+            QVERIFY(WaitForScan(finished, clicks.left(i + 1).count(u'r')));
+        }
+        QCOMPARE(RowNames(*view), order);
+    }
+
+    // A sort keeps the selected rows and the current one.
+    void selectionFollowsItsRows() {
+        const auto view = ScannedView(m_sortTree.path());
+        QVERIFY(view);
+        SelectRows(*view, {"beta", "Gamma"});
+        view->OnColumnClick(ColBytes);
+        const QItemSelectionModel* rows = view->selectionModel();
+        QVERIFY(rows->isRowSelected(RowOf(*view, "beta")) &&
+                rows->isRowSelected(RowOf(*view, "Gamma")));
+        QCOMPARE(view->SelectionMark(), RowOf(*view, "beta"));
+    }
+
+    // The selected row "a&b" on the highlight colour, its "&" drawn as it is;
+    // the next row normal. A narrowed column loses characters at the end of
+    // its text, and the later columns move with it.
+    void cells() {
+        const auto view = ScannedView(m_tree.path());
+        QVERIFY(view);
+        view->selectionModel()->select(view->List()->index(1, 0),
+                                       QItemSelectionModel::ClearAndSelect |
+                                           QItemSelectionModel::Rows);
+        QVERIFY(!Shows(*view, 1, ColDirectory, "ab", true));
+        for (int row : {1, 2})
+            for (int column = 0; column < ColumnCount; ++column)
+                QVERIFY2(Shows(*view, row, column, Text(*view, row, column), row == 1),
+                         qPrintable(QStringLiteral("row %1 column %2").arg(row).arg(column)));
+        // Sixteen digits of the 9-point font fill the default width.
+        for (const QString shown : {"       1.234", "       ", ""}) {
+            // Just wide enough for `shown`: the text keeps 4 pixels from either edge.
+            view->SetColumnWidth(ColBytes,
+                                 view->StringWidth(shown) + 8 - (shown.isEmpty() ? 3 : 0));
+            QVERIFY2(Shows(*view, 2, ColBytes, shown), qPrintable(shown));
+            QVERIFY(Shows(*view, 2, ColOccupied, Text(*view, 2, ColOccupied)));
+        }
+    }
+
+    void treeForm_data() {
+        QTest::addColumn<uint32_t>("treeView");
+        QTest::addColumn<QList<int>>("clicks");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("no click") << 1u << QList<int>{} << "         /mail";
+        QTest::newRow("Files") << 1u << QList<int>{ColFiles} << "docs/2008/mail";
+        QTest::newRow("Files, Directory")
+            << 1u << QList<int>{ColFiles, ColDirectory} << "         /mail";
+        QTest::newRow("TreeView 0") << 0u << QList<int>{} << "docs/2008/mail";
+    }
+    void treeForm() {
+        QFETCH(uint32_t, treeView);
+        QFETCH(QList<int>, clicks);
+        QFETCH(QString, shown);
+        WriteRegNumber("TreeView", treeView);
+        const auto view = ScannedView(m_tree.path(), true);
+        QVERIFY(view);
+        for (int column : clicks)
+            ClickHeader(*view, column);
+        QVERIFY(Shows(*view, RowOf(*view, "docs/2008/mail"), ColDirectory, shown));
+    }
+
+    // A cut keeps whole characters, and the tree form indents by one blank per
+    // character: a surrogate pair is one.
+    void cutsKeepWholeCharacters() {
+        const QString text = QString::fromUtf8("r\xC3\xA9s\xF0\x9F\x98\x80\xF0\x9F\x98\x81z");
+        QCOMPARE(TreeForm(text + "/x"), QString(6, u' ') + "/x");
+        const QFontMetrics metrics(CSpanmeterView::CreatePointFont("Courier New", 9));
+        QStringList fitted;
+        for (int limit = -1; limit <= metrics.horizontalAdvance(text); ++limit)
+            fitted.append(FitCellText(metrics, text, limit));
+        fitted.removeDuplicates();
+        // Each start of whole characters in turn, as the limit grows.
+        QCOMPARE(fitted, QStringList({"", text.left(1), text.left(2), text.left(3), text.left(5),
+                                      text.left(7), text}));
+    }
+
+    // The current row has a frame in its text colour whether selected or not,
+    // and an unselected one keeps the plain background.
+    void focusFrame() {
+        const auto view = ScannedView(m_tree.path());
+        QVERIFY(view);
+        view->activateWindow();
+        view->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(view.get()) && view->hasFocus());
+        for (const bool selected : {false, true}) {
+            view->setCurrentIndex(view->List()->index(2, 0));
+            if (!selected)
+                view->selectionModel()->clearSelection();
+            const QImage shot =
+                view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            const QRect row = view->visualRect(view->List()->index(2, 0));
+            const auto colour = [&](QPalette::ColorRole role) {
+                return view->palette().color(role).rgb();
+            };
+            const QRgb frame = colour(selected ? QPalette::HighlightedText : QPalette::Text);
+            const QRgb fill = colour(selected ? QPalette::Highlight : QPalette::Base);
+            // Dots along the top edge, nothing but the fill right below it.
+            const auto count = [&](int y, QRgb rgb) {
+                int n = 0;
+                for (int x = row.left() + 1; x < row.right(); ++x)
+                    n += shot.pixel(x, y) == rgb ? 1 : 0;
+                return n;
+            };
+            QVERIFY2(count(row.top(), frame) >= row.width() / 4,
+                     qPrintable(QString::number(count(row.top(), frame))));
+            QCOMPARE(count(row.top() + 1, fill), row.width() - 2);
+        }
+    }
+
+    // A double-click on the divider after a column fits it to its widest text
+    // and its title, and sorts nothing.
+    void dividerDoubleClickFits() {
+        const auto view = ScannedView(m_tree.path());
+        QVERIFY(view);
+        QHeaderView* head = view->header();
+        for (const int column : {ColBytes, ColDirectory}) {
+            const QStringList before = RowNames(*view);
+            view->SetColumnWidth(column, 30);
+            const QPoint divider(head->sectionViewportPosition(column) + 29, head->height() / 2);
+            QTest::mouseDClick(head->viewport(), Qt::LeftButton, {}, divider);
+            QCOMPARE(RowNames(*view), before);
+            for (int row = 0; row < view->List()->RowCount(); ++row)
+                QVERIFY(Shows(*view, row, column, Text(*view, row, column)));
+            QVERIFY(view->ColumnWidth(column) >= head->sectionSizeHint(column));
+        }
+    }
+
+    void options_data() {
+        QTest::addColumn<QStringList>("stored"); // before the view starts
+        // Buttons clicked in turn: T, D toggle Tree View and Fixed Date Format,
+        // F is Font select (picking Liberation Mono bold, 12 points), R
+        // Re-install, O OK and C Cancel; M picks Megabytes.
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("after"); // the whole store
+        QTest::addColumn<int>("scans");
+        // The font dialog's face field holds 31 characters; a longer name still goes through whole.
+        const QString longName = "fontname=" + QString(40, u'W');
+        QTest::newRow("OK, nothing changed")
+            << QStringList{longName} << "O" << QStringList{longName} << 0;
+        QTest::newRow("Tree View cleared")
+            << QStringList() << "TO" << QStringList{"TreeView=0"} << 1;
+        QTest::newRow("Megabytes") << QStringList() << "MO" << QStringList{"ByteModeView=2"} << 1;
+        QTest::newRow("date form and font")
+            << QStringList() << "DFO"
+            << QStringList{"DateMode=1", "fontname=Liberation Mono", "fontsize=12"} << 1;
+        QTest::newRow("font, then Cancel") << QStringList() << "FC" << QStringList() << 0;
+        QTest::newRow("Re-install, then Cancel") << QStringList() << "RC" << QStringList() << 0;
+        // No entry selected: -1, stored unsigned, read as bytes.
+        QTest::newRow("unknown unit")
+            << QStringList{"ByteModeView=7"} << "O" << QStringList{"ByteModeView=4294967295"} << 1;
+    }
+    void options() {
+        QFETCH(QStringList, stored);
+        QFETCH(QString, steps);
+        QFETCH(QStringList, after);
+        QFETCH(int, scans);
+        for (const QString& value : stored)
+            WriteRegString(value.section(u'=', 0, 0), value.section(u'=', 1));
+        const auto view = ScannedView(m_tree.path());
+        QVERIFY(view);
+        view->SetColumnWidth(ColBytes, 200);
+        const QFont font = view->font();
+        QFile::remove(ShellVerbDirectory() + "/spanmeter-directory.desktop");
+
+        QList<Answer> answers;
+        for (const QChar step : steps) {
+            answers.append(On<COptionsDlg>([step](COptionsDlg* dialog) {
+                const int ids[] = {COptionsDlg::IDC_TREE_VIEW,
+                                   COptionsDlg::IDC_FIXED_DATE,
+                                   COptionsDlg::IDC_FONT_SELECT,
+                                   COptionsDlg::IDC_REINSTALL,
+                                   1,
+                                   2};
+                if (step == u'M')
+                    dialog->Control(COptionsDlg::IDC_UNIT)->setProperty("currentIndex", 2);
+                else
+                    qobject_cast<QAbstractButton*>(
+                        dialog->Control(ids[QString("TDFROC").indexOf(step)]))
+                        ->click();
+            }));
+            if (step == u'F') {
+                answers.append(On<QFontDialog>([](QFontDialog* fonts) {
+                    fonts->setCurrentFont(QFont("Liberation Mono", 12, QFont::Bold));
+                    fonts->accept();
+                }));
+            } else if (step == u'R') {
+                answers.append(ClickBox(QMessageBox::Yes));
+            }
+        }
+        QSignalSpy started(view.get(), &CSpanmeterView::scanStarted);
+        QVERIFY(AnswerModals([&] { view->OnOptions(); }, answers));
+        QCOMPARE(Stored(), after);
+        QCOMPARE(started.count(), scans);
+        QCOMPARE(view->List()->ColumnTitle(ColBytes), steps.contains(u'M') ? "Megabytes" : "Bytes");
+        QCOMPARE(view->ColumnWidth(ColBytes), 200);
+        QCOMPARE(view->font().family(), steps.contains("FO") ? "Liberation Mono" : font.family());
+        QCOMPARE(QFile::exists(ShellVerbDirectory() + "/spanmeter-directory.desktop"),
+                 steps.contains(u'R'));
+    }
+};
 
 QTEST_MAIN(TestView)
 #include "tst_view.moc"
