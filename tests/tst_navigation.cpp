@@ -2,11 +2,8 @@
 // the two view modes from the tool bar, a second copy on a row, closing.
 #include "ViewTestSupport.h"
 
-#include "app/CMainFrame.h"
 #include "app/CommandIds.h"
-#include "settings/ShellVerbs.h"
 
-#include <QTextBrowser>
 #include <QToolBar>
 
 #include <cstdlib>
@@ -22,203 +19,171 @@ using namespace viewtest;
 
 namespace {
 const QStringList kExpanded{"", "docs", "docs/2008", "docs/2008/mail", "docs/2009", "music"};
+
+void DoubleClick(CSpanmeterView& view, Qt::MouseButton button = Qt::LeftButton) {
+    const QPoint at = view.visualRect(view.currentIndex()).center();
+    QTest::mouseDClick(view.viewport(), button, {}, at);
+    // The double-click's own release, so no button stays down for later tests.
+    QTest::mouseRelease(view.viewport(), button, {}, at);
+}
 } // namespace
 
 class TestNavigation : public QObject {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void doubleClick_data();
-    void doubleClick();
-    void longPaths();
-    void helpFile();
-    void windowSession_data();
-    void windowSession();
-
-private:
     QTemporaryDir m_settings;
     QTemporaryDir m_tree;
     QString m_root; // without symbolic links, as the scan names it
-};
 
-void TestNavigation::initTestCase() {
-    UseEmptySettings(m_settings.path());
-    m_root = QFileInfo(m_tree.path()).canonicalFilePath();
-    TreeMaker tree(m_root);
-    QVERIFY(tree.file("docs/2008/mail/x.bin", 20) && tree.file("docs/2009/y.bin", 30) &&
-            tree.dir("music"));
-}
-
-void TestNavigation::doubleClick_data() {
-    QTest::addColumn<QStringList>("selected"); // the first one is current
-    QTest::addColumn<bool>("right");           // else the left button
-    QTest::addColumn<QString>("directory");    // below the root, afterwards
-    QTest::addColumn<QStringList>("rows");     // still in the expanded view
-    QTest::addColumn<QString>("copy");         // the second copy's directory|arguments
-
-    QTest::newRow("two levels down")
-        << QStringList{"docs/2008"} << false << "/docs/2008" << QStringList{"", "mail"} << "";
-    QTest::newRow("own row rescans") << QStringList{""} << false << "" << kExpanded << "";
-    QTest::newRow("two rows: nothing")
-        << QStringList{"docs", "music"} << false << "" << kExpanded << "";
-    // Gone before the double-click: the directory on display is scanned again.
-    QTest::newRow("cannot be entered")
-        << QStringList{"music"} << false << "" << kExpanded.mid(0, 5) << "";
-    QTest::newRow("right: second copy")
-        << QStringList{"docs/2008"} << true << "" << kExpanded << "@|docs/2008";
-    QTest::newRow("right, own row: no argument")
-        << QStringList{""} << true << "" << kExpanded << "@|";
-    QTest::newRow("right, two rows: nothing")
-        << QStringList{"docs", "music"} << true << "" << kExpanded << "";
-}
-
-void TestNavigation::doubleClick() {
-    QFETCH(QStringList, selected);
-    QFETCH(bool, right);
-    QFETCH(QString, directory);
-    QFETCH(QStringList, rows);
-    QFETCH(QString, copy);
-    const auto view = ScannedView(m_root, true);
-    QVERIFY(view);
-    SelectRows(*view, selected);
-    QSignalSpy started(view.get(), &CSpanmeterView::scanStarted);
-    QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
-    const bool gone = QTest::currentDataTag() == QByteArray("cannot be entered");
-    QVERIFY(!gone || QDir(m_root).rmdir("music"));
-    const auto restore = qScopeGuard([&] {
-        QDir(m_root).mkdir("music");
-        qunsetenv("SPANMETER_SECOND_COPY");
-    });
-    // The second copy is this test program: it notes where and with what it started.
-    const QString log = m_settings.filePath("second copy");
-    qputenv("SPANMETER_SECOND_COPY", QFile::encodeName(log));
-    const Qt::MouseButton button = right ? Qt::RightButton : Qt::LeftButton;
-    const QPoint at = view->visualRect(view->currentIndex()).center();
-    QTest::mouseDClick(view->viewport(), button, {}, at);
-    // The double-click's own release, so no button stays down for later tests.
-    QTest::mouseRelease(view->viewport(), button, {}, at);
-    // Only a single selected row is acted on.
-    QCOMPARE(started.count(), selected.size() == 1 && !right ? 1 : 0);
-    QVERIFY(WaitForScan(finished, started.count()));
-    QCOMPARE(QDir::currentPath(), m_root + directory);
-    QCOMPARE(RowNames(*view), rows);
-    QFile noted(log);
-    if (!copy.isEmpty())
-        QTRY_VERIFY(noted.size() > 0);
-    QThread::msleep(copy.isEmpty() ? 200 : 0); // no copy that starts late
-    QCOMPARE(noted.open(QIODevice::ReadOnly) ? noted.readAll() : "", copy.replace("@", m_root));
-    noted.remove();
-}
-
-// Paths beyond the system's limit, 250-byte names 17 levels deep: the start
-// directory's, and a row's relative one below it.
-void TestNavigation::longPaths() {
-    QTemporaryDir tmp;
-    TreeMaker tree(tmp.path());
-    const auto cleanup = qScopeGuard([&] {
-        QDir::setCurrent(m_root);
-        tree.clear();
-    });
-    const std::string name(250, 'n');
-    int fd = ::open(tree.absolute().constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    int start = -1;
-    for (int level = 1; level <= 34 && fd >= 0; ++level) {
-        ::mkdirat(fd, name.c_str(), 0755);
-        const int next = ::openat(fd, name.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (level == 17)
-            start = ::dup(next);
-        ::close(fd);
-        fd = next;
+private slots:
+    void initTestCase() {
+        UseEmptySettings(m_settings.path());
+        m_root = QFileInfo(m_tree.path()).canonicalFilePath();
+        TreeMaker tree(m_root);
+        QVERIFY(tree.file("docs/2008/mail/x.bin", 20) && tree.file("docs/2009/y.bin", 30) &&
+                tree.dir("music"));
     }
-    struct stat deepest {};
-    struct statvfs volume {};
-    const int file = ::openat(fd, "x", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    QVERIFY(file >= 0 && ::ftruncate(file, 100) == 0 && ::close(file) == 0);
-    QVERIFY(::fstat(fd, &deepest) == 0 && ::fstatvfs(fd, &volume) == 0 && volume.f_frsize > 100);
-    QVERIFY(::fchdir(start) == 0 && ::close(start) == 0 && ::close(fd) == 0);
 
-    // The 100-byte file occupies one cluster of the volume.
-    const auto view = ScannedView(".", true);
-    QVERIFY(view);
-    const int row = view->List()->RowCount() - 1; // the deepest sorts last
-    QCOMPARE(Text(*view, row, ColOccupied).remove(u'.').trimmed().toULongLong(), volume.f_frsize);
-    // A double-click on it enters it.
-    SelectRows(*view, {Text(*view, row, ColDirectory)});
-    view->scrollTo(view->currentIndex());
-    QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
-    const QPoint at = view->visualRect(view->currentIndex()).center();
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
-    QVERIFY(WaitForScan(finished));
-    struct stat current {};
-    QVERIFY(::stat(".", &current) == 0 && current.st_ino == deepest.st_ino);
-    QCOMPARE(RowNames(*view), QStringList{""});
-}
-
-// The help file is the program's path with ".HLP" appended, shown from the top.
-void TestNavigation::helpFile() {
-    QFile help(GetModulePath() + ".HLP");
-    QVERIFY(help.open(QIODevice::WriteOnly));
-    help.write("<html><head><title>The help of this program</title></head></html>");
-    help.close();
-    const auto remove = qScopeGuard([&] { help.remove(); });
-    CSpanmeterView view;
-    view.OnHelpContents();
-    auto* window = view.findChild<QTextBrowser*>();
-    QVERIFY(window != nullptr && window->isVisible());
-    QCOMPARE(window->windowTitle(), "The help of this program");
-}
-
-void TestNavigation::windowSession_data() {
-    QTest::addColumn<bool>("escape"); // else the Exit command closes
-    QTest::newRow("Escape in the list") << true;
-    QTest::newRow("Exit") << false;
-}
-
-// The tool bar offers the view that is not shown, and each mode command scans
-// once; Up goes to the parent, and at "/" scans "/" again. The window then
-// closes during that scan and goes, and every walking thread with it.
-void TestNavigation::windowSession() {
-    QFETCH(bool, escape);
-    QPointer<CMainFrame> frame = new CMainFrame;
-    const auto cleanup = qScopeGuard([&] { delete frame; }); // when a check fails
-    QVERIFY(frame->OnCreate());
-    frame->setAttribute(Qt::WA_DeleteOnClose);
-    auto* view = new CSpanmeterView;
-    frame->SetView(view);
-    frame->show();
-    const auto* bar = frame->findChild<QToolBar*>();
-    const auto shown = [&](int id) { return bar->widgetForAction(frame->Action(id))->isVisible(); };
-    // Spies first: a scan may end while the bar is waited for.
-    QSignalSpy started(view, &CSpanmeterView::scanStarted);
-    QSignalSpy finished(view, &CSpanmeterView::scanFinished);
-    view->OnInitialUpdate(QFile::encodeName(m_root + "/docs"));
-    QTRY_VERIFY(shown(ID_VIEW_EXPANDED) && !shown(ID_VIEW_COMPRESSED));
-    QVERIFY(WaitForScan(finished));
-    for (const bool compress : {false, true}) {
-        frame->Action(compress ? ID_VIEW_COMPRESSED : ID_VIEW_EXPANDED)->trigger();
-        QTRY_VERIFY(shown(ID_VIEW_EXPANDED) == compress && shown(ID_VIEW_COMPRESSED) != compress);
+    void doubleClick_data() {
+        QTest::addColumn<QStringList>("selected"); // the first one is current
+        QTest::addColumn<bool>("right");           // else the left button
+        QTest::addColumn<QString>("directory");    // below the root, afterwards
+        QTest::addColumn<QStringList>("rows");     // still in the expanded view
+        QTest::addColumn<QString>("copy");         // the second copy's directory|arguments
+        const QStringList two{"docs", "music"};
+        QTest::newRow("two levels down")
+            << QStringList{"docs/2008"} << false << "/docs/2008" << QStringList{"", "mail"} << "";
+        QTest::newRow("own row rescans") << QStringList{""} << false << "" << kExpanded << "";
+        QTest::newRow("two rows: nothing") << two << false << "" << kExpanded << "";
+        // Gone before the double-click: the directory on display is scanned again.
+        QTest::newRow("cannot be entered")
+            << QStringList{"music"} << false << "" << kExpanded.mid(0, 5) << "";
+        QTest::newRow("right: second copy")
+            << QStringList{"docs/2008"} << true << "" << kExpanded << "@|docs/2008";
+        QTest::newRow("right, own row: no argument")
+            << QStringList{""} << true << "" << kExpanded << "@|";
+        QTest::newRow("right, two rows: nothing") << two << true << "" << kExpanded << "";
+    }
+    void doubleClick() {
+        QFETCH(QStringList, selected);
+        QFETCH(bool, right);
+        QFETCH(QString, directory);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, copy);
+        const auto view = ScannedView(m_root, true);
+        QVERIFY(view);
+        SelectRows(*view, selected);
+        QSignalSpy started(view.get(), &CSpanmeterView::scanStarted);
+        QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
+        QVERIFY(QTest::currentDataTag() != QByteArray("cannot be entered") ||
+                QDir(m_root).rmdir("music"));
+        // The second copy is this test program: it notes where and with what it started.
+        const QString log = m_settings.filePath("second copy");
+        qputenv("SPANMETER_SECOND_COPY", QFile::encodeName(log));
+        const auto restore = qScopeGuard([&] {
+            QDir(m_root).mkdir("music");
+            qunsetenv("SPANMETER_SECOND_COPY");
+            QFile::remove(log);
+        });
+        DoubleClick(*view, right ? Qt::RightButton : Qt::LeftButton);
+        // Only a single selected row is acted on.
+        QCOMPARE(started.count(), selected.size() == 1 && !right ? 1 : 0);
         QVERIFY(WaitForScan(finished, started.count()));
-        QCOMPARE(started.count(), compress ? 3 : 2);
-        QCOMPARE(RowNames(*view).join(u'|'), compress ? "|2008|2009" : "|2008|2008/mail|2009");
+        QCOMPARE(QDir::currentPath(), m_root + directory);
+        QCOMPARE(RowNames(*view), rows);
+        QFile noted(log);
+        if (!copy.isEmpty())
+            QTRY_VERIFY(noted.size() > 0);
+        QThread::msleep(copy.isEmpty() ? 200 : 0); // no copy that starts late
+        QCOMPARE(noted.open(QIODevice::ReadOnly) ? noted.readAll() : "", copy.replace("@", m_root));
     }
-    frame->Action(ID_DIR_UP)->trigger();
-    QVERIFY(WaitForScan(finished, 4));
-    QCOMPARE(RowNames(*view), QStringList({"", "docs", "music"}));
 
-    // Slow enough that the walk of "/" still goes on when the window closes.
-    // Every walk holds a copy of the hook, and with it `walks`, until it ends.
-    const auto walks = std::make_shared<int>();
-    view->Worker().SetDirectoryHook([walks](const std::string&) { QThread::msleep(50); });
-    QVERIFY(QDir::setCurrent("/"));
-    frame->Action(ID_DIR_UP)->trigger();
-    QTRY_COMPARE(view->List()->ColumnTitle(0), "/"); // named first
-    escape ? QTest::keyClick(view, Qt::Key_Escape) : frame->Action(ID_APP_EXIT)->trigger();
-    QVERIFY(!frame->isVisible() && view->IsScanning());
-    QTRY_VERIFY(frame.isNull());
-    QCOMPARE(walks.use_count(), 1); // no walking thread was let go
-}
+    // Paths beyond the system's limit, 250-byte names 34 levels deep: the
+    // scan starts at level 17, and a double-click enters the deepest row.
+    void longPaths() {
+        QTemporaryDir tmp;
+        TreeMaker tree(tmp.path());
+        const auto cleanup = qScopeGuard([&] {
+            QDir::setCurrent(m_root);
+            tree.clear();
+        });
+        const std::string name(250, 'n');
+        int start = -1;
+        QVERIFY(::chdir(tree.absolute().constData()) == 0);
+        for (int level = 1; level <= 34; ++level) {
+            QVERIFY(::mkdir(name.c_str(), 0755) == 0 && ::chdir(name.c_str()) == 0);
+            start = level == 17 ? ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC) : start;
+        }
+        struct stat deepest {};
+        struct statvfs volume {};
+        const int file = ::open("x", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        QVERIFY(file >= 0 && ::ftruncate(file, 100) == 0 && ::close(file) == 0);
+        QVERIFY(::stat(".", &deepest) == 0 && ::statvfs(".", &volume) == 0 &&
+                volume.f_frsize > 100);
+        QVERIFY(::fchdir(start) == 0 && ::close(start) == 0);
+
+        // The 100-byte file occupies one cluster of the volume.
+        const auto view = ScannedView(".", true);
+        QVERIFY(view);
+        const int row = view->List()->RowCount() - 1; // the deepest sorts last
+        QCOMPARE(Text(*view, row, ColOccupied).remove(u'.').trimmed().toULongLong(),
+                 volume.f_frsize);
+        SelectRows(*view, {Text(*view, row, ColDirectory)});
+        view->scrollTo(view->currentIndex());
+        QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
+        DoubleClick(*view);
+        QVERIFY(WaitForScan(finished));
+        struct stat current {};
+        QVERIFY(::stat(".", &current) == 0 && current.st_ino == deepest.st_ino);
+        QCOMPARE(RowNames(*view), QStringList{""});
+    }
+
+    void windowSession_data() {
+        QTest::addColumn<bool>("escape"); // else the Exit command closes
+        QTest::newRow("Escape in the list") << true;
+        QTest::newRow("Exit") << false;
+    }
+    // The tool bar offers the view that is not shown, and each mode command scans
+    // once; Up goes to the parent, and at "/" scans "/" again. The window then
+    // closes during that scan and goes, and every walking thread with it.
+    void windowSession() {
+        QFETCH(bool, escape);
+        const auto app = StartApp({QFile::encodeName(m_root + "/docs")});
+        QVERIFY(app);
+        QPointer<CMainFrame> frame = app->MainFrame();
+        CSpanmeterView* view = frame->View();
+        const auto* bar = frame->findChild<QToolBar*>();
+        const auto shown = [&](int id) {
+            return bar->widgetForAction(frame->Action(id))->isVisible();
+        };
+        QSignalSpy started(view, &CSpanmeterView::scanStarted);
+        QSignalSpy finished(view, &CSpanmeterView::scanFinished);
+        QTRY_VERIFY(shown(ID_VIEW_EXPANDED) && !shown(ID_VIEW_COMPRESSED));
+        for (const bool compress : {false, true}) {
+            frame->Action(compress ? ID_VIEW_COMPRESSED : ID_VIEW_EXPANDED)->trigger();
+            QTRY_VERIFY(shown(ID_VIEW_EXPANDED) == compress &&
+                        shown(ID_VIEW_COMPRESSED) != compress);
+            QVERIFY(WaitForScan(finished, started.count()));
+            QCOMPARE(started.count(), compress ? 2 : 1);
+            QCOMPARE(RowNames(*view).join(u'|'), compress ? "|2008|2009" : "|2008|2008/mail|2009");
+        }
+        frame->Action(ID_DIR_UP)->trigger();
+        QVERIFY(WaitForScan(finished, 3));
+        QCOMPARE(RowNames(*view), QStringList({"", "docs", "music"}));
+
+        // Slow enough that the walk of "/" still goes on when the window closes.
+        // Every walk holds a copy of the hook, and with it `walks`, until it ends.
+        const auto walks = std::make_shared<int>();
+        view->Worker().SetDirectoryHook([walks](const std::string&) { QThread::msleep(50); });
+        QVERIFY(QDir::setCurrent("/"));
+        frame->Action(ID_DIR_UP)->trigger();
+        QTRY_COMPARE(view->List()->ColumnTitle(0), "/"); // named first
+        escape ? QTest::keyClick(view, Qt::Key_Escape) : frame->Action(ID_APP_EXIT)->trigger();
+        QVERIFY(!frame->isVisible() && view->IsScanning());
+        QTRY_VERIFY(frame.isNull());
+        QCOMPARE(walks.use_count(), 1); // no walking thread was let go
+    }
+};
 
 int main(int argc, char* argv[]) {
     // Started as the second copy by a right double-click: note the directory
