@@ -118,10 +118,17 @@ inline bool AnswerModals(const std::function<void()>& run, QList<Answer> answers
 template <typename Dialog = QDialog, typename Action> Answer On(Action action) {
     return [action](QWidget* modal) {
         auto* dialog = qobject_cast<Dialog*>(modal);
-        if (dialog != nullptr)
-            QMetaObject::invokeMethod(
-                dialog, [dialog, action] { action(dialog); }, Qt::QueuedConnection);
-        return dialog != nullptr;
+        if (dialog == nullptr || dialog->property("answering").toBool())
+            return false; // not this one, or not before the last answer has acted
+        dialog->setProperty("answering", true);
+        QMetaObject::invokeMethod(
+            dialog,
+            [dialog, action] {
+                dialog->setProperty("answering", false);
+                action(dialog);
+            },
+            Qt::QueuedConnection);
+        return true;
     };
 }
 
