@@ -1,5 +1,7 @@
 // The main window: its commands, bars and panes, the keys from the list, the
-// start directory taken from the command line, and the About box.
+// start directory taken from the command line, the About box, and moving
+// through the tree: double-clicks, the parent directory, the two view modes,
+// a second copy on a row, closing.
 #include "ViewTestSupport.h"
 
 #include "about/CAboutDlg.h"
@@ -17,11 +19,20 @@
 #include <QTextBrowser>
 #include <QToolBar>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 using namespace viewtest;
 
 namespace {
+
+const QStringList kExpanded{"", "docs", "docs/2008", "docs/2008/mail", "docs/2009", "music"};
 
 // Drawn blue and underlined: every pixel of the text is bluer than it is red
 // or green, and one line of them runs under the whole (fitted) control.
@@ -43,6 +54,12 @@ bool BlueAndUnderlined(QWidget* link) {
     return underline;
 }
 
+void DoubleClick(CSpanmeterView& view, Qt::MouseButton button = Qt::LeftButton) {
+    const QPoint at = view.visualRect(view.currentIndex()).center();
+    QTest::mouseDClick(view.viewport(), button, {}, at);
+    // The double-click's own release, so no button stays down for later tests.
+    QTest::mouseRelease(view.viewport(), button, {}, at);
+}
 } // namespace
 
 class TestMainFrame : public QObject {
@@ -50,7 +67,8 @@ class TestMainFrame : public QObject {
 
     QTemporaryDir m_settings;
     QTemporaryDir m_dir;
-    TreeMaker m_tree{m_dir.path()};
+    TreeMaker m_tree{QFileInfo(m_dir.path()).canonicalFilePath()}; // as the scan names it
+    QString m_nav = m_tree.absolute("nav");
     QStringList m_opened;
 
 public slots:
@@ -66,6 +84,9 @@ private slots:
         m_tree.file("beta/b1/y", 200);
         m_tree.file("with blank/w1/z", 300);
         m_tree.file("caf\xe9/c1/z", 400); // not UTF-8
+        m_tree.file("nav/docs/2008/mail/x.bin", 20);
+        m_tree.file("nav/docs/2009/y.bin", 30);
+        m_tree.dir("nav/music");
         QVERIFY2(m_tree.ok(), qPrintable(m_tree.error()));
     }
     void cleanupTestCase() {
@@ -115,23 +136,29 @@ private slots:
         QCOMPARE(pane->textFormat(), Qt::PlainText);
     }
 
-    void keys_data() {
+    void session_data() {
         QTest::addColumn<bool>("helpFile");
-        QTest::newRow("help file present") << true;
-        QTest::newRow("help file missing") << false;
+        QTest::addColumn<bool>("escape"); // else the Exit command closes
+        QTest::newRow("help file, Escape") << true << true;
+        QTest::newRow("no help file, Exit") << false << false;
     }
     // The keys reach their commands from the list, which must not take the
-    // copy keys for itself; Tab neither moves the focus nor the row; F5 scans
-    // again; F1 opens the help, or names the missing file.
-    void keys() {
+    // copy keys for itself; Tab neither moves the focus nor the row. F5 and
+    // each mode command scan once, and the tool bar offers the view that is
+    // not shown; Up goes to the parent. F1 opens the help, or names the
+    // missing file. At "/" Up scans "/" again; the window then closes during
+    // that scan and goes, and every walking thread with it.
+    void session() {
         QFETCH(bool, helpFile);
+        QFETCH(bool, escape);
         const QString help = GetModulePath() + ".HLP";
         QFile::remove(help);
         const auto remove = qScopeGuard([&] { QFile::remove(help); });
         QVERIFY(!helpFile || QFile::copy(SPANMETER_BINARY_DIR "/spanmeter.HLP", help));
-        const auto app = StartApp();
+        const auto app = StartApp({QFile::encodeName(m_nav + "/docs")});
         QVERIFY(app && QTest::qWaitForWindowActive(app->MainFrame()));
-        CSpanmeterView* view = app->MainFrame()->View();
+        QPointer<CMainFrame> frame = app->MainFrame();
+        CSpanmeterView* view = frame->View();
         view->setCurrentIndex(view->List()->index(1, 0));
         for (const char* key : {"Ctrl+C", "Ctrl+Ins"}) {
             QApplication::clipboard()->clear();
@@ -139,17 +166,34 @@ private slots:
             QCOMPARE(QApplication::clipboard()->text(),
                      QString::fromStdString(view->BuildReport()));
         }
-        (new QLineEdit(app->MainFrame()->statusBar()))->show(); // could take the focus
+        (new QLineEdit(frame->statusBar()))->show(); // could take the focus
         for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
             QTest::keyClick(view, key);
             QVERIFY(view->hasFocus());
             QCOMPARE(view->SelectionMark(), 1);
         }
+
+        const auto* bar = frame->findChild<QToolBar*>();
+        const auto shown = [&](int id) {
+            return bar->widgetForAction(frame->Action(id))->isVisible();
+        };
         QSignalSpy started(view, &CSpanmeterView::scanStarted);
         QSignalSpy finished(view, &CSpanmeterView::scanFinished);
         QTest::keySequence(view, QKeySequence("F5"));
         QCOMPARE(started.count(), 1);
-        QVERIFY(WaitForScan(finished));
+        QTRY_VERIFY(shown(ID_VIEW_EXPANDED) && !shown(ID_VIEW_COMPRESSED));
+        for (const bool compress : {false, true}) {
+            QVERIFY(WaitForScan(finished, started.count()));
+            frame->Action(compress ? ID_VIEW_COMPRESSED : ID_VIEW_EXPANDED)->trigger();
+            QTRY_VERIFY(shown(ID_VIEW_EXPANDED) == compress &&
+                        shown(ID_VIEW_COMPRESSED) != compress);
+            QVERIFY(WaitForScan(finished, started.count()));
+            QCOMPARE(started.count(), compress ? 3 : 2);
+            QCOMPARE(RowNames(*view).join(u'|'), compress ? "|2008|2009" : "|2008|2008/mail|2009");
+        }
+        frame->Action(ID_DIR_UP)->trigger();
+        QVERIFY(WaitForScan(finished, 4));
+        QCOMPARE(RowNames(*view), QStringList({"", "docs", "music"}));
 
         QString message;
         AnswerModals([&] { QTest::keyClick(view, Qt::Key_F1); },
@@ -157,6 +201,18 @@ private slots:
         const auto* window = view->findChild<QTextBrowser*>();
         QCOMPARE(window != nullptr && window->isVisible(), helpFile);
         QCOMPARE(message, helpFile ? "" : "Spanmeter|Cannot find the help file " + help + ".");
+
+        // Slow enough that the walk of "/" still goes on when the window closes.
+        // Every walk holds a copy of the hook, and with it `walks`, until it ends.
+        const auto walks = std::make_shared<int>();
+        view->Worker().SetDirectoryHook([walks](const std::string&) { QThread::msleep(50); });
+        QVERIFY(QDir::setCurrent("/"));
+        frame->Action(ID_DIR_UP)->trigger();
+        QTRY_COMPARE(view->List()->ColumnTitle(0), "/"); // named first
+        escape ? QTest::keyClick(view, Qt::Key_Escape) : frame->Action(ID_APP_EXIT)->trigger();
+        QVERIFY(!frame->isVisible() && view->IsScanning());
+        QTRY_VERIFY(frame.isNull());
+        QCOMPARE(walks.use_count(), 1); // no walking thread was let go
     }
 
     void startDirectory_data() {
@@ -183,11 +239,105 @@ private slots:
         QVERIFY(app);
         char current[4096];
         QCOMPARE(QByteArray(::getcwd(current, sizeof current)), m_tree.absolute() + scanned);
-        // The root holds four directories, each of the others one.
-        QCOMPARE(RowNames(*app->MainFrame()->View()).size(), scanned.isEmpty() ? 5 : 2);
+        // The root holds five directories, each of the others one.
+        QCOMPARE(RowNames(*app->MainFrame()->View()).size(), scanned.isEmpty() ? 6 : 2);
         const QString totals = app->MainFrame()->PaneText(1);
         QVERIFY2(totals.startsWith("Total:") && !totals.contains(u'\n'), qPrintable(totals));
         QCOMPARE(app->MainFrame()->windowTitle(), "Spanmeter");
+    }
+
+    void doubleClick_data() {
+        QTest::addColumn<QStringList>("selected"); // the first one is current
+        QTest::addColumn<bool>("right");           // else the left button
+        QTest::addColumn<QString>("directory");    // below the root, afterwards
+        QTest::addColumn<QStringList>("rows");     // still in the expanded view
+        QTest::addColumn<QString>("copy");         // the second copy's directory|arguments
+        const QStringList two{"docs", "music"};
+        QTest::newRow("two levels down")
+            << QStringList{"docs/2008"} << false << "/docs/2008" << QStringList{"", "mail"} << "";
+        QTest::newRow("own row rescans") << QStringList{""} << false << "" << kExpanded << "";
+        QTest::newRow("two rows: nothing") << two << false << "" << kExpanded << "";
+        // Gone before the double-click: the directory on display is scanned again.
+        QTest::newRow("cannot be entered")
+            << QStringList{"music"} << false << "" << kExpanded.mid(0, 5) << "";
+        QTest::newRow("right: second copy")
+            << QStringList{"docs/2008"} << true << "" << kExpanded << "@|docs/2008";
+        QTest::newRow("right, own row: no argument")
+            << QStringList{""} << true << "" << kExpanded << "@|";
+        QTest::newRow("right, two rows: nothing") << two << true << "" << kExpanded << "";
+    }
+    void doubleClick() {
+        QFETCH(QStringList, selected);
+        QFETCH(bool, right);
+        QFETCH(QString, directory);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, copy);
+        const auto view = ScannedView(m_nav, true);
+        QVERIFY(view);
+        SelectRows(*view, selected);
+        QSignalSpy started(view.get(), &CSpanmeterView::scanStarted);
+        QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
+        QVERIFY(QTest::currentDataTag() != QByteArray("cannot be entered") ||
+                QDir(m_nav).rmdir("music"));
+        // The second copy is this test program: it notes where and with what it started.
+        const QString log = m_settings.filePath("second copy");
+        qputenv("SPANMETER_SECOND_COPY", QFile::encodeName(log));
+        const auto restore = qScopeGuard([&] {
+            QDir(m_nav).mkdir("music");
+            qunsetenv("SPANMETER_SECOND_COPY");
+            QFile::remove(log);
+        });
+        DoubleClick(*view, right ? Qt::RightButton : Qt::LeftButton);
+        // Only a single selected row is acted on.
+        QCOMPARE(started.count(), selected.size() == 1 && !right ? 1 : 0);
+        QVERIFY(WaitForScan(finished, started.count()));
+        QCOMPARE(QDir::currentPath(), m_nav + directory);
+        QCOMPARE(RowNames(*view), rows);
+        QFile noted(log);
+        if (!copy.isEmpty())
+            QTRY_VERIFY(noted.size() > 0);
+        QThread::msleep(copy.isEmpty() ? 200 : 0); // no copy that starts late
+        QCOMPARE(noted.open(QIODevice::ReadOnly) ? noted.readAll() : "", copy.replace("@", m_nav));
+    }
+
+    // Paths beyond the system's limit, 250-byte names 34 levels deep: the
+    // scan starts at level 17, and a double-click enters the deepest row.
+    void longPaths() {
+        QTemporaryDir tmp;
+        TreeMaker tree(tmp.path());
+        const auto cleanup = qScopeGuard([&] {
+            QDir::setCurrent(m_nav);
+            tree.clear();
+        });
+        const std::string name(250, 'n');
+        int start = -1;
+        QVERIFY(::chdir(tree.absolute().constData()) == 0);
+        for (int level = 1; level <= 34; ++level) {
+            QVERIFY(::mkdir(name.c_str(), 0755) == 0 && ::chdir(name.c_str()) == 0);
+            start = level == 17 ? ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC) : start;
+        }
+        struct stat deepest {};
+        struct statvfs volume {};
+        const int file = ::open("x", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        QVERIFY(file >= 0 && ::ftruncate(file, 100) == 0 && ::close(file) == 0);
+        QVERIFY(::stat(".", &deepest) == 0 && ::statvfs(".", &volume) == 0 &&
+                volume.f_frsize > 100);
+        QVERIFY(::fchdir(start) == 0 && ::close(start) == 0);
+
+        // The 100-byte file occupies one cluster of the volume.
+        const auto view = ScannedView(".", true);
+        QVERIFY(view);
+        const int row = view->List()->RowCount() - 1; // the deepest sorts last
+        QCOMPARE(Text(*view, row, ColOccupied).remove(u'.').trimmed().toULongLong(),
+                 volume.f_frsize);
+        SelectRows(*view, {Text(*view, row, ColDirectory)});
+        view->scrollTo(view->currentIndex());
+        QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
+        DoubleClick(*view);
+        QVERIFY(WaitForScan(finished));
+        struct stat current {};
+        QVERIFY(::stat(".", &current) == 0 && current.st_ino == deepest.st_ino);
+        QCOMPARE(RowNames(*view), QStringList{""});
     }
 
     // Pane 0 carries the About text while the box is open and "Ready" after it;
@@ -258,5 +408,18 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMainFrame)
+int main(int argc, char* argv[]) {
+    // Started as the second copy by a right double-click: note the directory
+    // and the arguments, and end.
+    if (const char* log = std::getenv("SPANMETER_SECOND_COPY"); log != nullptr && argc >= 1) {
+        std::ofstream noted(log);
+        noted << std::filesystem::current_path().string() << '|';
+        for (int i = 1; i < argc; ++i)
+            noted << argv[i] << (i + 1 < argc ? " " : "");
+        return 0;
+    }
+    QApplication app(argc, argv);
+    TestMainFrame test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_mainframe.moc"

@@ -1,14 +1,20 @@
-// The text report of the window: made from the list as it is now, on the
-// clipboard and in a file through Save as.
+// The window's report: made from the list as it is now, as text on the
+// clipboard and in a file through Save as, and printed or previewed into real
+// PDF files read back with poppler's pdftotext.
 #include "ViewTestSupport.h"
 
 #include "app/CommandIds.h"
+#include "report/CPrintInfo.h"
+#include "report/CPrintLayout.h"
 #include "settings/SettingsStore.h"
 
 #include <QClipboard>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QProcess>
+#include <QRadioButton>
 
 #include <atomic>
 #include <csignal>
@@ -29,6 +35,52 @@ QByteArray Contents(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
 }
 
+QString Poppler(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+int PdfPages(const QString& file) {
+    return static_cast<int>(Poppler("pdftotext", {file, "-"}).count(u'\f'));
+}
+
+// Page 1 as fixed-pitch text, a column for each character as wide as those of
+// the word `anchor`, from the column where that word starts.
+QStringList PdfLines(const QString& file, const QString& anchor) {
+    const QRegularExpression box("xMin=\"([\\d.]+)\"[^>]*xMax=\"([\\d.]+)\"[^>]*>" +
+                                 QRegularExpression::escape(anchor) + "<");
+    const auto m = box.match(Poppler("pdftotext", {"-bbox", "-l", "1", file, "-"}));
+    const double pitch = (m.captured(2).toDouble() - m.captured(1).toDouble()) / anchor.size();
+    QStringList lines =
+        Poppler("pdftotext", {"-fixed", QString::number(pitch), "-l", "1", file, "-"}).split('\n');
+    const qsizetype margin = lines.filter(anchor).value(0).indexOf(anchor);
+    for (QString& line : lines)
+        line.remove(0, margin);
+    return lines;
+}
+
+// Rows "row000", "row001", ... in place of a scan's.
+void FillRows(CSpanmeterView& view, int count) {
+    view.List()->ClearRows();
+    std::vector<DirRow> rows;
+    for (int i = 0; i < count; ++i)
+        rows.push_back({{QString::asprintf("row%03d", i).toStdString(), "1", "100", "4.096", ""}});
+    view.List()->AppendRows(std::move(rows));
+}
+
+// What the print layout measures for the list on `device`.
+CPrintLayout Measured(CSpanmeterView& view, QPaintDevice* device) {
+    CPrintLayout layout;
+    CPrintInfo info;
+    info.printer = view.Printer();
+    info.preview = true;
+    if (layout.PreparePrinting(&info, &view, &view))
+        layout.MeasurePage(device);
+    return layout;
+}
+
 } // namespace
 
 class TestViewReport : public QObject {
@@ -37,9 +89,32 @@ class TestViewReport : public QObject {
     QTemporaryDir m_settings;
     QTemporaryDir m_dir;
     QString m_root; // without symbolic links, as the scan names it
+    QTemporaryDir m_printDir;
+    TreeMaker m_print{m_printDir.path()};
+    QTemporaryDir m_out;
+
+    // A scanned, shown view printing into `file` on A7 paper.
+    std::unique_ptr<CSpanmeterView> PrintingView(const QString& file) {
+        auto view = ScannedView(m_print.absolute());
+        if (view) {
+            view->Printer()->setOutputFileName(m_out.filePath(file));
+            view->Printer()->setPageSize(QPageSize(QPageSize::A7));
+        }
+        return view;
+    }
+    // Prints with the print dialog accepted; `meanwhile` runs before it closes.
+    static void Print(CSpanmeterView& view, const std::function<void()>& meanwhile = {}) {
+        QVERIFY(AnswerModals([&] { view.OnFilePrint(); }, {On([meanwhile](QDialog* print) {
+                                 if (meanwhile)
+                                     meanwhile();
+                                 print->accept();
+                             })}));
+    }
 
 private slots:
     void initTestCase() {
+        QVERIFY2(!QStandardPaths::findExecutable("pdftotext").isEmpty(),
+                 "poppler-utils (pdftotext) reads the printed files back");
         m_root = QFileInfo(m_dir.path()).canonicalFilePath();
         TreeMaker tree(m_root);
         const int64_t july9 = 1089374400;
@@ -48,7 +123,10 @@ private slots:
                      tree.file("small/own.bin", 10) && tree.file("small/a/x.bin", 20) &&
                      tree.dir("empty"),
                  qPrintable(tree.error()));
+        QVERIFY(m_print.file("alpha/" + QByteArray(60, 'n') + "/x", 100) &&
+                m_print.file("beta/y", 123456));
     }
+    void cleanupTestCase() { QVERIFY(m_print.clear()); }
     void init() { UseEmptySettings(m_settings.path()); }
 
     void sameAsTheTool_data() {
@@ -195,6 +273,162 @@ private slots:
             saveAs("/dev/full", {ClickBox(QMessageBox::Yes), ClickBox(QMessageBox::Ok, &message)}));
         QCOMPARE(message, "Spanmeter|Disk full while accessing /dev/full.");
         QCOMPARE(frame->windowTitle(), "first report - Spanmeter");
+    }
+    void pages_data() {
+        QTest::addColumn<int>("fontSize"); // of the list
+        QTest::addColumn<int>("fullPages");
+        QTest::addColumn<int>("rest"); // rows after the full pages
+        // Rows in the list when the print dialog closes, as a new scan leaves it
+        // (-1: unchanged): only rows counted before and still there are printed.
+        QTest::addColumn<int>("meanwhile");
+        QTest::newRow("one row") << 9 << 0 << 1 << -1;
+        QTest::newRow("N rows") << 9 << 1 << 0 << -1;
+        QTest::newRow("N + 1 rows") << 9 << 1 << 1 << -1;
+        QTest::newRow("2N + 1 rows") << 9 << 2 << 1 << -1;
+        // No room for nine rows: one row a page, not a division by zero.
+        QTest::newRow("short page") << 40 << 3 << 0 << -1;
+        QTest::newRow("rows added meanwhile") << 9 << 1 << 1 << 100;
+        QTest::newRow("rows gone meanwhile") << 9 << 1 << 1 << 2;
+    }
+    // Every row once, in order, N to a page; each footer names its page and the count.
+    void pages() {
+        QFETCH(int, fontSize);
+        QFETCH(int, fullPages);
+        QFETCH(int, rest);
+        QFETCH(int, meanwhile);
+        const QString file = m_out.filePath(QTest::currentDataTag() + QString(".pdf"));
+        auto view = PrintingView(QFileInfo(file).fileName());
+        QVERIFY(view);
+        view->SetListFont(CSpanmeterView::CreatePointFont("Liberation Mono", fontSize));
+        FillRows(*view, 1);
+        const int n = Measured(*view, view->Printer()).RowsPerPage();
+        QCOMPARE(n == 1, fontSize == 40);
+        const int rows = fullPages * n + rest;
+        FillRows(*view, rows);
+        Print(*view, [&] {
+            if (meanwhile >= 0)
+                FillRows(*view, meanwhile);
+        });
+        const int last = std::min(rows, meanwhile < 0 ? rows : meanwhile);
+        const QStringList pages = Poppler("pdftotext", {file, "-"}).split(u'\f');
+        QCOMPARE(pages.size() - 1, fullPages + (rest > 0 ? 1 : 0)); // each page ends in \f
+        for (int page = 0; page + 1 < pages.size(); ++page) {
+            QStringList expected;
+            for (int i = page * n; i < std::min(last, (page + 1) * n); ++i)
+                expected.append(QString::asprintf("row%03d", i));
+            QStringList printed;
+            for (const auto& m : QRegularExpression("row\\d{3}").globalMatch(pages[page]))
+                printed.append(m.captured());
+            QCOMPARE(printed, expected);
+            const QString footer = QString("Page %1 of %2").arg(page + 1).arg(pages.size() - 1);
+            QVERIFY2(pages[page].contains(footer), qPrintable(pages[page]));
+        }
+    }
+
+    // The header line and the rows are the text report's lines, in bold and in
+    // the list font: the scanned path first, a long name cut to its column, and
+    // with the tree display on still its whole path.
+    void headerAndRows() {
+        auto view = PrintingView("header.pdf");
+        QVERIFY(view);
+        view->OnViewExpanded();
+        QVERIFY(WaitForScan(QSignalSpy(view.get(), &CSpanmeterView::scanFinished)));
+        QStringList report = QString::fromStdString(view->BuildReport()).split("\r\n");
+        // Header line and rows, without the trailing blanks of the date column.
+        report = report.mid(2, 1) + report.mid(4, view->List()->RowCount());
+        for (QString& line : report)
+            line.truncate(line.lastIndexOf(QRegularExpression("\\S")) + 1);
+        QCOMPARE(report[0].section(u' ', 0, 0), m_print.absolute() + "/");
+        QCOMPARE(report.filter(QRegularExpression("^alpha/n{37} {9}1 ")).size(), 1);
+
+        Print(*view);
+        const QString file = m_out.filePath("header.pdf");
+        const QStringList lines = PdfLines(file, m_print.absolute() + "/");
+        const int header = static_cast<int>(lines.indexOf(report[0]));
+        QVERIFY2(header > 0, qPrintable(lines.join('\n')));
+        QCOMPARE(lines.mid(header, report.size()), report);
+        QVERIFY(Poppler("pdffonts", {file}).contains("Bold"));
+    }
+
+    void measuredExample_data() {
+        QTest::addColumn<QList<int>>("device");   // page width, height in pixels, dpi
+        QTest::addColumn<QList<int>>("expected"); // scale x, y, page rectangle, N
+        QTest::newRow("600-dpi example")
+            << QList<int>{4800, 6360, 600} << QList<int>{6, 6, 14, 0, 772, 1060, 50};
+        // Narrower than the list and coarser than the display: a scale of one,
+        // not a division by zero.
+        QTest::newRow("72 dpi") << QList<int>{595, 842, 72}
+                                << QList<int>{1, 1, 14, 0, 567, 842, 38};
+    }
+    // MeasurePage from the printer's figures, a 96-dpi display, an average
+    // character 7 pixels wide and the initial columns with 18-pixel rows.
+    void measuredExample() {
+        QFETCH(QList<int>, device);
+        QFETCH(QList<int>, expected);
+        const QFont appFont = QGuiApplication::font();
+        QFont sevenWide("Liberation Sans");
+        sevenWide.setPixelSize(12);
+        QGuiApplication::setFont(sevenWide);
+        const auto restore = qScopeGuard([&] { QGuiApplication::setFont(appFont); });
+        QCOMPARE(QFontMetrics(QGuiApplication::font()).averageCharWidth(), 7);
+
+        auto view = ScannedView(m_print.absolute());
+        QVERIFY(view);
+        QCOMPARE(view->header()->length(), 735);
+        QCOMPARE(view->List()->RowHeight(), 18);
+        QCOMPARE(view->logicalDpiY(), 96);
+        // An image has a printer's figures: size in pixels, resolution.
+        QImage printer(device[0], device[1], QImage::Format_Mono);
+        printer.setDotsPerMeterX(qRound(device[2] / 0.0254));
+        printer.setDotsPerMeterY(printer.dotsPerMeterX());
+        const CPrintLayout layout = Measured(*view, &printer);
+        const QRect page = layout.PageRect();
+        QCOMPARE(QList<int>({layout.ScaleX(), layout.ScaleY(), page.left(), page.top(),
+                             page.right(), page.bottom(), layout.RowsPerPage()}),
+                 expected);
+    }
+
+    // A preview and a print of the same list count the same pages; Print Setup's
+    // choice goes to the previews and prints after it. A file that cannot be
+    // written is named in a message; without rows neither command opens anything.
+    void commands() {
+        auto view = PrintingView("preview.pdf");
+        QVERIFY(view);
+        FillRows(*view, 2 * Measured(*view, view->Printer()).RowsPerPage() + 1);
+        const auto previewPages = [&] {
+            int pages = -1;
+            AnswerModals([&] { view->OnFilePrintPreview(); },
+                         {On<QPrintPreviewDialog>([&](QPrintPreviewDialog* preview) {
+                             pages = preview->findChild<QPrintPreviewWidget*>()->pageCount();
+                             preview->reject();
+                         })});
+            return pages;
+        };
+        QCOMPARE(previewPages(), 3);
+        Print(*view);
+        QCOMPARE(PdfPages(m_out.filePath("preview.pdf")), 3);
+        QVERIFY(AnswerModals([&] { view->OnFilePrintSetup(); }, {On([](QDialog* setup) {
+                                 setup->findChildren<QRadioButton*>().last()->setChecked(true);
+                                 setup->accept(); // Landscape
+                             })}));
+        const int landscapePages = previewPages();
+        QVERIFY(landscapePages > 3);
+        Print(*view);
+        QCOMPARE(PdfPages(m_out.filePath("preview.pdf")), landscapePages);
+
+        const QString missing = m_out.filePath("missing/out.pdf");
+        view->Printer()->setOutputFileName(missing);
+        QString message;
+        QVERIFY(
+            AnswerModals([&] { view->OnFilePrint(); }, {On([](QDialog* print) { print->accept(); }),
+                                                        ClickBox(QMessageBox::Ok, &message)}));
+        QCOMPARE(message, "Spanmeter|Cannot print to the file " + missing + ".");
+
+        view->List()->ClearRows();
+        for (const auto command :
+             {&CSpanmeterView::OnFilePrint, &CSpanmeterView::OnFilePrintPreview})
+            QVERIFY(!AnswerModals([&] { (view.get()->*command)(); },
+                                  {On([](QDialog* dialog) { dialog->reject(); })}));
     }
 };
 
