@@ -48,7 +48,7 @@ inline int RowOf(const CSpanmeterView& view, const QString& name) {
 }
 
 // A shown view after its start-up scan of `root`, then after a scan in the
-// expanded view when asked; nullptr when a scan did not end.
+// expanded view when asked. A scan that does not end fails the test.
 inline std::unique_ptr<CSpanmeterView> ScannedView(const QString& root, bool expanded = false) {
     auto view = std::make_unique<CSpanmeterView>();
     QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
@@ -57,7 +57,9 @@ inline std::unique_ptr<CSpanmeterView> ScannedView(const QString& root, bool exp
     view->OnInitialUpdate(QFile::encodeName(root));
     if (expanded && WaitForScan(finished))
         view->OnViewExpanded();
-    return WaitForScan(finished, expanded ? 2 : 1) ? std::move(view) : nullptr;
+    QTest::qVerify(WaitForScan(finished, expanded ? 2 : 1), "WaitForScan", "a scan did not end",
+                   __FILE__, __LINE__);
+    return view;
 }
 
 // The program started as main() starts it, with these arguments after its

@@ -266,7 +266,6 @@ private slots:
         QFETCH(QStringList, rows);
         QFETCH(QString, copy);
         const auto view = ScannedView(m_nav, true);
-        QVERIFY(view);
         SelectRows(*view, selected);
         QSignalSpy started(view.get(), &CSpanmeterView::scanStarted);
         QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
@@ -319,7 +318,6 @@ private slots:
 
         // The 100-byte file occupies one cluster of the volume.
         const auto view = ScannedView(".", true);
-        QVERIFY(view);
         const int row = view->List()->RowCount() - 1; // the deepest sorts last
         QCOMPARE(Text(*view, row, ColOccupied).remove(u'.').trimmed().toULongLong(),
                  volume.f_frsize);

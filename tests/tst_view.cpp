@@ -109,7 +109,6 @@ private slots:
         }
         QTest::failOnWarning(QRegularExpression("Point size"));
         const auto view = ScannedView(m_tree.path());
-        QVERIFY(view);
         // Every start shows the start directory compressed.
         QCOMPARE(QDir::currentPath(), m_tree.path());
         QCOMPARE(RowNames(*view), QStringList({"", "a&b", "big", "docs"}));
@@ -153,7 +152,6 @@ private slots:
         QFETCH(QString, clicks);
         QFETCH(QStringList, order);
         const auto view = ScannedView(m_sortTree.path());
-        QVERIFY(view);
         QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
         SelectRows(*view, {"beta", "Gamma"});
         for (qsizetype i = 0; i < clicks.size(); ++i) {
@@ -180,7 +178,6 @@ private slots:
     // sorts nothing.
     void cells() {
         const auto view = ScannedView(m_tree.path());
-        QVERIFY(view);
         view->selectionModel()->select(view->List()->index(1, 0),
                                        QItemSelectionModel::ClearAndSelect |
                                            QItemSelectionModel::Rows);
@@ -226,7 +223,6 @@ private slots:
         QFETCH(QString, shown);
         WriteRegNumber("TreeView", treeView);
         const auto view = ScannedView(m_tree.path(), true);
-        QVERIFY(view);
         for (int column : clicks)
             ClickHeader(*view, column);
         QVERIFY(Shows(*view, RowOf(*view, "docs/2008/mail"), ColDirectory, shown));
@@ -251,7 +247,6 @@ private slots:
     // and an unselected one keeps the plain background.
     void focusFrame() {
         const auto view = ScannedView(m_tree.path());
-        QVERIFY(view);
         view->activateWindow();
         view->setFocus();
         QVERIFY(QTest::qWaitForWindowActive(view.get()) && view->hasFocus());
@@ -309,7 +304,6 @@ private slots:
         for (const QString& value : stored)
             WriteRegString(value.section(u'=', 0, 0), value.section(u'=', 1));
         const auto view = ScannedView(m_tree.path());
-        QVERIFY(view);
         view->SetColumnWidth(ColBytes, 200);
         const QFont font = view->font();
         QFile::remove(ShellVerbDirectory() + "/spanmeter-directory.desktop");
