@@ -122,13 +122,10 @@ template <typename Dialog = QDialog, typename Action> Answer On(Action action) {
         if (dialog == nullptr || dialog->property("answering").toBool())
             return false; // not this one, or not before the last answer has acted
         dialog->setProperty("answering", true);
-        QMetaObject::invokeMethod(
-            dialog,
-            [dialog, action] {
-                dialog->setProperty("answering", false);
-                action(dialog);
-            },
-            Qt::QueuedConnection);
+        QTimer::singleShot(0, dialog, [dialog, action] {
+            dialog->setProperty("answering", false);
+            action(dialog);
+        });
         return true;
     };
 }

@@ -1,7 +1,9 @@
 // The list view: its start-up from the settings store, sorting by header
-// clicks, how it draws its rows, and the Options dialog.
+// clicks, how it draws its rows, and the Options dialog; the settings store's
+// reading and writing, and the shell verbs' desktop entries.
 #include "ViewTestSupport.h"
 
+#include "app/Reinstall.h"
 #include "settings/SettingsStore.h"
 #include "settings/ShellVerbs.h"
 #include "view/COptionsDlg.h"
@@ -10,6 +12,8 @@
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QPainter>
+
+#include <climits>
 
 #include <sys/stat.h>
 
@@ -20,6 +24,14 @@ namespace {
 const QStringList kByName{"", "Alpha", "beta", "delta", "Gamma"};
 const QStringList kBytesUp{"Gamma", "delta", "", "beta", "Alpha"};
 const QStringList kBytesDown{"Alpha", "beta", "", "delta", "Gamma"};
+
+// The Options dialog's buttons by the letters its test uses.
+const QHash<QChar, int> kButtons{{u'T', COptionsDlg::IDC_TREE_VIEW},
+                                 {u'D', COptionsDlg::IDC_FIXED_DATE},
+                                 {u'F', COptionsDlg::IDC_FONT_SELECT},
+                                 {u'R', COptionsDlg::IDC_REINSTALL},
+                                 {u'O', 1},
+                                 {u'C', 2}};
 
 // Whether the cell shows exactly `text` in the row colours, drawn anew as the
 // list should draw it: names on the left, numbers on the right.
@@ -59,23 +71,25 @@ QStringList Stored() {
 class TestView : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_settings;
+    std::unique_ptr<QTemporaryDir> m_dir; // a test's store and applications directory
     QTemporaryDir m_tree;
     QTemporaryDir m_sortTree;
 
 private slots:
     void initTestCase() {
-        SetShellVerbDirectory(m_settings.filePath("applications"));
         TreeMaker tree(m_tree.path());
-        QVERIFY2(tree.file("a&b/x.bin", 5) && tree.file("big/x.bin", 1234567) &&
-                     tree.file("docs/2008/mail/x.bin", 20),
-                 qPrintable(tree.error()));
+        QVERIFY(tree.file("a&b/x.bin", 5) && tree.file("big/x.bin", 1234567) &&
+                tree.file("docs/2008/mail/x.bin", 20));
         // Bytes: "" 10, Alpha 1.000, beta 999, delta 1, Gamma "-" (no files).
         TreeMaker sort(m_sortTree.path());
         QVERIFY(sort.file("own.bin", 10) && sort.file("Alpha/x.bin", 1000) &&
                 sort.file("beta/x.bin", 999) && sort.file("delta/x.bin", 1) && sort.dir("Gamma"));
     }
-    void init() { UseEmptySettings(m_settings.path()); }
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        UseEmptySettings(m_dir->path());
+        SetShellVerbDirectory(m_dir->filePath("applications"));
+    }
 
     void startUp_data() {
         QTest::addColumn<QString>("fontSize"); // as stored; null: the store stays empty
@@ -96,12 +110,10 @@ private slots:
         QFETCH(int, unit);
         QFETCH(QString, bytes);
         QFETCH(int, pointSize);
-        const QByteArray store = QFile::encodeName(m_settings.filePath("Veldrun/Spanmeter.conf"));
-        const bool fifo = fontSize == "<fifo>";
-        const auto removeStore = qScopeGuard([&] { QFile::remove(store); });
-        if (fifo) {
+        const QByteArray store = QFile::encodeName(m_dir->filePath("Veldrun/Spanmeter.conf"));
+        if (fontSize == "<fifo>") {
             QFile::remove(store);
-            QVERIFY(QDir().mkpath(m_settings.filePath("Veldrun")) && ::mkfifo(store, 0644) == 0);
+            QVERIFY(QDir().mkpath(m_dir->filePath("Veldrun")) && ::mkfifo(store, 0644) == 0);
         } else if (!fontSize.isNull()) {
             WriteRegString("fontsize", fontSize);
             WriteRegNumber("ByteModeView", static_cast<uint32_t>(unit));
@@ -178,9 +190,7 @@ private slots:
     // sorts nothing.
     void cells() {
         const auto view = ScannedView(m_tree.path());
-        view->selectionModel()->select(view->List()->index(1, 0),
-                                       QItemSelectionModel::ClearAndSelect |
-                                           QItemSelectionModel::Rows);
+        SelectRows(*view, {"a&b"});
         QVERIFY(!Shows(*view, 1, ColDirectory, "ab", true));
         for (int row : {1, 2})
             for (int column = 0; column < ColumnCount; ++column)
@@ -205,6 +215,18 @@ private slots:
                 QVERIFY(Shows(*view, row, column, Text(*view, row, column)));
             QVERIFY(view->ColumnWidth(column) >= head->sectionSizeHint(column));
         }
+        // A cut keeps whole characters, and the tree form indents by one blank
+        // per character: a surrogate pair is one.
+        const QString text = QString::fromUtf8("r\xC3\xA9s\xF0\x9F\x98\x80\xF0\x9F\x98\x81z");
+        QCOMPARE(TreeForm(text + "/x"), QString(6, u' ') + "/x");
+        const QFontMetrics metrics(CSpanmeterView::CreatePointFont("Courier New", 9));
+        QStringList fitted;
+        for (int limit = -1; limit <= metrics.horizontalAdvance(text); ++limit)
+            fitted.append(FitCellText(metrics, text, limit));
+        fitted.removeDuplicates();
+        // Each start of whole characters in turn, as the limit grows.
+        QCOMPARE(fitted, QStringList({"", text.left(1), text.left(2), text.left(3), text.left(5),
+                                      text.left(7), text}));
     }
 
     void treeForm_data() {
@@ -226,21 +248,6 @@ private slots:
         for (int column : clicks)
             ClickHeader(*view, column);
         QVERIFY(Shows(*view, RowOf(*view, "docs/2008/mail"), ColDirectory, shown));
-    }
-
-    // A cut keeps whole characters, and the tree form indents by one blank per
-    // character: a surrogate pair is one.
-    void cutsKeepWholeCharacters() {
-        const QString text = QString::fromUtf8("r\xC3\xA9s\xF0\x9F\x98\x80\xF0\x9F\x98\x81z");
-        QCOMPARE(TreeForm(text + "/x"), QString(6, u' ') + "/x");
-        const QFontMetrics metrics(CSpanmeterView::CreatePointFont("Courier New", 9));
-        QStringList fitted;
-        for (int limit = -1; limit <= metrics.horizontalAdvance(text); ++limit)
-            fitted.append(FitCellText(metrics, text, limit));
-        fitted.removeDuplicates();
-        // Each start of whole characters in turn, as the limit grows.
-        QCOMPARE(fitted, QStringList({"", text.left(1), text.left(2), text.left(3), text.left(5),
-                                      text.left(7), text}));
     }
 
     // The current row has a frame in its text colour whether selected or not,
@@ -306,23 +313,14 @@ private slots:
         const auto view = ScannedView(m_tree.path());
         view->SetColumnWidth(ColBytes, 200);
         const QFont font = view->font();
-        QFile::remove(ShellVerbDirectory() + "/spanmeter-directory.desktop");
 
         QList<Answer> answers;
         for (const QChar step : steps) {
             answers.append(On<COptionsDlg>([step](COptionsDlg* dialog) {
-                const int ids[] = {COptionsDlg::IDC_TREE_VIEW,
-                                   COptionsDlg::IDC_FIXED_DATE,
-                                   COptionsDlg::IDC_FONT_SELECT,
-                                   COptionsDlg::IDC_REINSTALL,
-                                   1,
-                                   2};
                 if (step == u'M')
                     dialog->Control(COptionsDlg::IDC_UNIT)->setProperty("currentIndex", 2);
                 else
-                    qobject_cast<QAbstractButton*>(
-                        dialog->Control(ids[QString("TDFROC").indexOf(step)]))
-                        ->click();
+                    qobject_cast<QAbstractButton*>(dialog->Control(kButtons.value(step)))->click();
             }));
             if (step == u'F') {
                 answers.append(On<QFontDialog>([](QFontDialog* fonts) {
@@ -342,6 +340,102 @@ private slots:
         QCOMPARE(view->font().family(), steps.contains("FO") ? "Liberation Mono" : font.family());
         QCOMPARE(QFile::exists(ShellVerbDirectory() + "/spanmeter-directory.desktop"),
                  steps.contains(u'R'));
+    }
+
+    void read_data() {
+        QTest::addColumn<QString>("stored"); // null: missing
+        QTest::addColumn<int>("number");     // the default is 77
+        QTest::addColumn<QString>("text");   // the default is "Courier New"
+        const QString longest = QString(u'7') + QString(253, u' ');
+        QTest::newRow("missing") << QString() << 77 << "Courier New";
+        QTest::newRow("trailing letters") << "12pt" << 12 << "12pt";
+        QTest::newRow("empty") << "" << 0 << "";
+        // Commas, quotes and other letters come back as they were written.
+        QTest::newRow("blanks, sign") << " \t -5, \"B\"; Möno" << -5 << " \t -5, \"B\"; Möno";
+        QTest::newRow("too large saturates") << "99999999999" << INT_MAX << "99999999999";
+        // Numbers are written as "%u" text, which reads back as the number written.
+        QTest::newRow("unsigned -1") << "4294967295" << -1 << "4294967295";
+        QTest::newRow("cut at a zero character") << QString("3") + QChar(u'\0') + "4" << 3 << "3";
+        QTest::newRow("254 characters") << longest << 7 << longest;
+        QTest::newRow("255 characters count as missing") << longest + u' ' << 77 << "Courier New";
+    }
+    void read() {
+        QFETCH(QString, stored);
+        QFETCH(int, number);
+        QFETCH(QString, text);
+        if (!stored.isNull())
+            WriteRegString("fontname", stored);
+        QCOMPARE(ReadRegNumber("fontname", 77), number);
+        QCOMPARE(ReadRegString("fontname", "Courier New"), text);
+    }
+
+    // A store that cannot be written is silently left as it was; the
+    // program's store is the machine-wide file, wherever XDG_CONFIG_DIRS points.
+    void storePlace() {
+        // A folder below a regular file cannot be made, whoever runs the test.
+        const QString blocker = m_dir->filePath("blocker");
+        QVERIFY(QFile(blocker).open(QIODevice::WriteOnly));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, blocker + "/store");
+        WriteRegNumber("TreeView", 0);
+        QCOMPARE(ReadRegNumber("TreeView", 5), 5);
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_dir->path()));
+        PinSettingsStore();
+        qunsetenv("XDG_CONFIG_DIRS");
+        QCOMPARE(QSettings(QSettings::NativeFormat, QSettings::SystemScope, "Veldrun", "Spanmeter")
+                     .fileName(),
+                 "/etc/xdg/Veldrun/Spanmeter.conf");
+    }
+
+    void verbEntry() {
+        const QString head = "[Desktop Entry]\nType=Application\nName=Spanmeter\nNoDisplay=true\n";
+        // Inside quotes " ` $ \ take a backslash, which the string escapes double
+        // again; a percent sign is doubled so it is no field code.
+        QCOMPARE(ShellVerbEntry(ShellVerb::Drive, "/opt/a\"b$c`d\\e%f\ng"),
+                 head + "Exec=\"/opt/a\\\\\"b\\\\$c\\\\`d\\\\\\\\e%%f\\ng\" %f\n"
+                        "MimeType=inode/mount-point;\n");
+    }
+
+    void reinstallTwice_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("blockFirst"); // a folder in the place of the first entry
+        QTest::addColumn<QStringList>("entries");
+        QTest::newRow("No writes nothing") << false << false << QStringList();
+        QTest::newRow("Yes: one entry each")
+            << true << false
+            << QStringList({"spanmeter-directory.desktop", "spanmeter-drive.desktop"});
+        QTest::newRow("second after a failed first")
+            << true << true << QStringList({"spanmeter-drive.desktop"});
+    }
+    // Each installation asks first, and nothing is shown afterwards; installing
+    // twice leaves one entry per verb, naming the program that runs, readable by
+    // the file managers of every user.
+    void reinstallTwice() {
+        QFETCH(bool, yes);
+        QFETCH(bool, blockFirst);
+        QFETCH(QStringList, entries);
+        const QDir dir(ShellVerbDirectory());
+        QVERIFY(!blockFirst || dir.mkpath("spanmeter-directory.desktop"));
+        QString asked[2];
+        const auto button = yes ? QMessageBox::Yes : QMessageBox::No;
+        // The last answer waits for a message that must not come.
+        QVERIFY(!AnswerModals(
+            [] {
+                OnReinstall(nullptr);
+                OnReinstall(nullptr);
+            },
+            {ClickBox(button, &asked[0]), ClickBox(button, &asked[1]),
+             On([](QDialog* dialog) { dialog->reject(); })}));
+        const QString question = "Spanmeter|Install this copy of Spanmeter in the registry?\n(";
+        QCOMPARE(QStringList({asked[0], asked[1]}),
+                 QStringList(2, question + GetModulePath() + ")"));
+        QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), entries);
+        for (const QString& entry : entries) {
+            QFile file(dir.filePath(entry));
+            QVERIFY(file.open(QIODevice::ReadOnly) && (file.permissions() & QFile::ReadOther));
+            const auto verb = entry.contains("drive") ? ShellVerb::Drive : ShellVerb::Directory;
+            QCOMPARE(file.readAll(), ShellVerbEntry(verb, GetModulePath()).toUtf8());
+        }
     }
 };
 
