@@ -92,10 +92,8 @@ inline void ClickHeader(CSpanmeterView& view, int column, bool quickly = false) 
     QHeaderView* head = view.header();
     const QPoint middle(head->sectionViewportPosition(column) + head->sectionSize(column) / 2,
                         head->height() / 2);
-    if (quickly)
-        QTest::mouseDClick(head->viewport(), Qt::LeftButton, {}, middle);
-    else
-        QTest::mouseClick(head->viewport(), Qt::LeftButton, {}, middle);
+    quickly ? QTest::mouseDClick(head->viewport(), Qt::LeftButton, {}, middle)
+            : QTest::mouseClick(head->viewport(), Qt::LeftButton, {}, middle);
 }
 
 // Answers the modal windows that `run` opens, in turn: each answer is offered
