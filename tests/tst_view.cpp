@@ -25,13 +25,9 @@ const QStringList kByName{"", "Alpha", "beta", "delta", "Gamma"};
 const QStringList kBytesUp{"Gamma", "delta", "", "beta", "Alpha"};
 const QStringList kBytesDown{"Alpha", "beta", "", "delta", "Gamma"};
 
-// The Options dialog's buttons by the letters its test uses.
-const QHash<QChar, int> kButtons{{u'T', COptionsDlg::IDC_TREE_VIEW},
-                                 {u'D', COptionsDlg::IDC_FIXED_DATE},
-                                 {u'F', COptionsDlg::IDC_FONT_SELECT},
-                                 {u'R', COptionsDlg::IDC_REINSTALL},
-                                 {u'O', 1},
-                                 {u'C', 2}};
+using enum COptionsDlg::ControlId;
+// The Options dialog's buttons by the letters its test uses: T, D, F, R, O and C.
+const int kButtons[] = {IDC_TREE_VIEW, IDC_FIXED_DATE, IDC_FONT_SELECT, IDC_REINSTALL, 1, 2};
 
 // Whether the cell shows exactly `text` in the row colours, drawn anew as the
 // list should draw it: names on the left, numbers on the right.
@@ -314,9 +310,11 @@ private slots:
         for (const QChar step : steps) {
             answers.append(On<COptionsDlg>([step](COptionsDlg* dialog) {
                 if (step == u'M')
-                    dialog->Control(COptionsDlg::IDC_UNIT)->setProperty("currentIndex", 2);
+                    dialog->Control(IDC_UNIT)->setProperty("currentIndex", 2);
                 else
-                    qobject_cast<QAbstractButton*>(dialog->Control(kButtons.value(step)))->click();
+                    qobject_cast<QAbstractButton*>(
+                        dialog->Control(kButtons[QString("TDFROC").indexOf(step)]))
+                        ->click();
             }));
             if (step == u'F') {
                 answers.append(On<QFontDialog>([](QFontDialog* fonts) {
