@@ -108,7 +108,6 @@ private slots:
         QFETCH(int, pointSize);
         const QByteArray store = QFile::encodeName(m_dir->filePath("Veldrun/Spanmeter.conf"));
         if (fontSize == "<fifo>") {
-            QFile::remove(store);
             QVERIFY(QDir().mkpath(m_dir->filePath("Veldrun")) && ::mkfifo(store, 0644) == 0);
         } else if (!fontSize.isNull()) {
             WriteRegString("fontsize", fontSize);
