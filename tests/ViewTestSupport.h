@@ -1,8 +1,11 @@
 #pragma once
 
 // Shared by the window's and the list view's tests: the real settings store in
-// a temporary folder, views that have finished their scans, their rows as text.
+// a temporary folder, scanned views and windows, their rows as text, and
+// answers to the modal dialogs they open.
 
+#include "app/CMainFrame.h"
+#include "app/CSpanmeterApp.h"
 #include "helpers/TreeMaker.h"
 #include "view/CListControl.h"
 #include "view/CSpanmeterView.h"
@@ -45,7 +48,7 @@ inline int RowOf(const CSpanmeterView& view, const QString& name) {
 }
 
 // A shown view after its start-up scan of `root`, then after a scan in the
-// expanded view when asked; nullptr when a scan did not end.
+// expanded view when asked. A scan that does not end fails the test.
 inline std::unique_ptr<CSpanmeterView> ScannedView(const QString& root, bool expanded = false) {
     auto view = std::make_unique<CSpanmeterView>();
     QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
@@ -54,7 +57,26 @@ inline std::unique_ptr<CSpanmeterView> ScannedView(const QString& root, bool exp
     view->OnInitialUpdate(QFile::encodeName(root));
     if (expanded && WaitForScan(finished))
         view->OnViewExpanded();
-    return WaitForScan(finished, expanded ? 2 : 1) ? std::move(view) : nullptr;
+    QTest::qVerify(WaitForScan(finished, expanded ? 2 : 1), "WaitForScan", "a scan did not end",
+                   __FILE__, __LINE__);
+    return view;
+}
+
+// The program started as main() starts it, with these arguments after its
+// name, once its first scan has ended; nullptr when it did not get that far.
+inline std::unique_ptr<CSpanmeterApp> StartApp(QByteArrayList arguments = {}) {
+    arguments.prepend("spanmeter");
+    std::vector<char*> argv;
+    for (QByteArray& argument : arguments)
+        argv.push_back(argument.data());
+    int argc = static_cast<int>(argv.size());
+    argv.push_back(nullptr);
+    auto app = std::make_unique<CSpanmeterApp>(argc, argv.data());
+    // The first scan's end reaches the view through the event loop.
+    const bool started =
+        app->InitInstance() &&
+        WaitForScan(QSignalSpy(app->MainFrame()->View(), &CSpanmeterView::scanFinished));
+    return started ? std::move(app) : nullptr;
 }
 
 // Makes the first of `names` the current row and selects all of their rows.
@@ -65,24 +87,18 @@ inline void SelectRows(CSpanmeterView& view, const QStringList& names) {
                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
-inline QPoint HeaderMiddle(CSpanmeterView& view, int column) {
+// A click on a header section; `quickly` a second one that follows the first.
+inline void ClickHeader(CSpanmeterView& view, int column, bool quickly = false) {
     QHeaderView* head = view.header();
-    return {head->sectionViewportPosition(column) + head->sectionSize(column) / 2,
-            head->height() / 2};
-}
-
-inline void ClickHeader(CSpanmeterView& view, int column) {
-    QTest::mouseClick(view.header()->viewport(), Qt::LeftButton, {}, HeaderMiddle(view, column));
-}
-
-// What a header gets from a second click that follows the first quickly.
-inline void DoubleClickHeader(CSpanmeterView& view, int column) {
-    QTest::mouseDClick(view.header()->viewport(), Qt::LeftButton, {}, HeaderMiddle(view, column));
+    const QPoint middle(head->sectionViewportPosition(column) + head->sectionSize(column) / 2,
+                        head->height() / 2);
+    quickly ? QTest::mouseDClick(head->viewport(), Qt::LeftButton, {}, middle)
+            : QTest::mouseClick(head->viewport(), Qt::LeftButton, {}, middle);
 }
 
 // Answers the modal windows that `run` opens, in turn: each answer is offered
-// the active modal window until it takes it (returns true). An answer acts
-// through Later(), so that a window it opens runs its loop outside the answer.
+// the active modal window until it takes it (returns true). True when every
+// answer was taken.
 using Answer = std::function<bool(QWidget*)>;
 inline bool AnswerModals(const std::function<void()>& run, QList<Answer> answers) {
     QTimer timer;
@@ -96,40 +112,29 @@ inline bool AnswerModals(const std::function<void()>& run, QList<Answer> answers
     return answers.isEmpty();
 }
 
-template <typename Function> void Later(QObject* context, Function function) {
-    QMetaObject::invokeMethod(context, function, Qt::QueuedConnection);
-}
-
-// An answer that clicks the button of a message box (the one with `text` when given).
-inline Answer ClickBox(QMessageBox::StandardButton button, QString* text = nullptr) {
-    return [=](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        if (box == nullptr)
-            return false;
-        if (text != nullptr)
-            *text = box->windowTitle() + u'|' + box->text();
-        Later(box, [box, button] { box->button(button)->click(); });
+// An answer that takes a modal window of type `Dialog` and acts on it from the
+// event loop, so that a window the action opens runs its own loop there.
+template <typename Dialog = QDialog, typename Action> Answer On(Action action) {
+    return [action](QWidget* modal) {
+        auto* dialog = qobject_cast<Dialog*>(modal);
+        if (dialog == nullptr || dialog->property("answering").toBool())
+            return false; // not this one, or not before the last answer has acted
+        dialog->setProperty("answering", true);
+        QTimer::singleShot(0, dialog, [dialog, action] {
+            dialog->setProperty("answering", false);
+            action(dialog);
+        });
         return true;
     };
 }
 
-// Runs `action` on the next modal dialog as soon as it shows.
-inline void OnNextDialog(std::function<void(QDialog*)> action) {
-    auto* timer = new QTimer(qApp);
-    timer->setObjectName("nextDialog");
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            action(dialog);
-        }
+// Clicks `button` of a message box, noting "caption|text" in `text` when given.
+inline Answer ClickBox(QMessageBox::StandardButton button, QString* text = nullptr) {
+    return On<QMessageBox>([=](QMessageBox* box) {
+        if (text != nullptr)
+            *text = box->windowTitle() + u'|' + box->text();
+        box->button(button)->click();
     });
-    timer->start(10);
-}
-
-// Drops the actions still waiting, as a failed test may leave them.
-inline void ForgetDialogActions() {
-    qDeleteAll(qApp->findChildren<QTimer*>("nextDialog"));
 }
 
 } // namespace viewtest

