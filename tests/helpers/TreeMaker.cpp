@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 constexpr int kDirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
@@ -45,14 +44,6 @@ bool TreeMaker::symlink(const QByteArray& path, const QByteArray& target) {
     return check(::symlink(target.constData(), place(path).constData()) == 0, "symlink", path);
 }
 
-bool TreeMaker::node(const QByteArray& path, char type) {
-    const QByteArray full = place(path);
-    const mode_t mode = type == 'p' ? S_IFIFO : type == 's' ? S_IFSOCK : S_IFCHR;
-    return check(::mknod(full.constData(), mode | 0644, makedev(1, 3)) == 0 ||
-                     (type == 'c' && ::mknod(full.constData(), S_IFIFO | 0644, 0) == 0),
-                 "mknod", path);
-}
-
 bool TreeMaker::chain(const QByteArray& path, int levels) {
     int fd = dir(path) ? ::open(absolute(path).constData(), kDirFlags) : -1;
     for (int i = 0; fd >= 0 && i < levels; ++i) {
@@ -68,4 +59,20 @@ bool TreeMaker::chain(const QByteArray& path, int levels) {
 bool TreeMaker::clear() {
     const QStringList find{QFile::decodeName(m_root), "-mindepth", "1", "-delete"};
     return check(QProcess::execute("find", find) == 0, "clear", m_root);
+}
+
+bool TreeMaker::build(const QByteArrayList& entries) {
+    for (const QByteArray& entry : entries) {
+        const QByteArrayList link = entry.split('>');
+        const QByteArrayList sized = entry.split('='), value = sized.value(1).split('@');
+        if (entry.endsWith('/'))
+            dir(entry);
+        else if (link.size() == 2)
+            symlink(link[0].chopped(1), link[1]);
+        else if (entry.endsWith('|'))
+            check(::mkfifo(place(entry.chopped(1)).constData(), 0644) == 0, "mkfifo", entry);
+        else
+            file(sized[0], value[0].toLongLong(), value.value(1, "1089374400").toLongLong());
+    }
+    return ok();
 }
