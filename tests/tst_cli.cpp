@@ -73,7 +73,7 @@ private slots:
         qputenv("LC_ALL", "C.UTF-8");
         m_tree = QDir(m_temp.path()).canonicalPath();
         TreeMaker tree(m_tree);
-        QVERIFY2(tree.build({"top.txt=100", "A/a.bin=5000", "A/C/c.txt=10", "B/"}),
+        QVERIFY2(tree.build({"top.txt=100", "A/a.bin=5000", "A/C/c.txt=10@1263556800", "B/"}),
                  qPrintable(tree.error()));
     }
 
@@ -89,12 +89,12 @@ private slots:
         // The header names the full path of the directory, cut to 43 characters: <dir>.
         const QByteArray top = "|||Spanmeter\n<dir>|Files|";
         add("compressed, current directory", {}, 0, {},
-            top + "Bytes|Date\n|1|100|07-09-2004\nA|2|5.010|07-09-2004\nB|-|-|-\n"
+            top + "Bytes|Date\n|1|100|07-09-2004\nA|2|5.010|01-15-2010\nB|-|-|-\n"
                   "Total:|3|5.110|\nFree:|||\n");
         add("expanded, fixed dates, kilobytes round up",
             {"--expanded", "-dukilobytes", "--threads", "64", m_tree}, 0, {},
             top + "Kilobytes|Date\n|1|1|2004-07-09\nA|1|5|2004-07-09\n"
-                  "A/C|1|1|2004-07-09\nB|-|-|-\nTotal:|3|5|\nFree:|||\n");
+                  "A/C|1|1|2010-01-15\nB|-|-|-\nTotal:|3|5|\nFree:|||\n");
         const QByteArray usage = "Usage: spanmeter-report";
         add("-h", {"-h"}, 0, {}, usage);
         add("--help names the exit statuses", {"--help"}, 0, {}, "\nExit status: 0 ");
@@ -174,7 +174,7 @@ private slots:
                  line.constData());
         if (!made)
             QSKIP("localedef could not make en_US.UTF-8; the free space passed");
-        QVERIFY2(Cells(result.out).contains("A|2|5,010|07-09-2004\nB|-|-|-\nTotal:|3|5,110|"),
+        QVERIFY2(Cells(result.out).contains("A|2|5,010|01-15-2010\nB|-|-|-\nTotal:|3|5,110|"),
                  result.out.constData());
     }
 

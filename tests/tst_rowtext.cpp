@@ -56,7 +56,6 @@ private slots:
                                << QByteArray::fromStdString(expected);
         };
         add("7", FormatNumber(7, 8, '.'), "       7");
-        add("1,234", FormatNumber(1234, 8, '.'), "   1.234");
         add("1,234,567 in 16", FormatNumber(1234567, 16, ','), "       1,234,567");
         add("zero", FormatNumber(0, 8, '.'), "       -");
         add("cut on the left", FormatNumber(123456789, 8, '.'), ".456.789");

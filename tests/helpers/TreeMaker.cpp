@@ -40,10 +40,6 @@ bool TreeMaker::file(const QByteArray& path, int64_t size, int64_t mtime) {
     return made;
 }
 
-bool TreeMaker::symlink(const QByteArray& path, const QByteArray& target) {
-    return check(::symlink(target.constData(), place(path).constData()) == 0, "symlink", path);
-}
-
 bool TreeMaker::chain(const QByteArray& path, int levels) {
     int fd = dir(path) ? ::open(absolute(path).constData(), kDirFlags) : -1;
     for (int i = 0; fd >= 0 && i < levels; ++i) {
@@ -68,7 +64,8 @@ bool TreeMaker::build(const QByteArrayList& entries) {
         if (entry.endsWith('/'))
             dir(entry);
         else if (link.size() == 2)
-            symlink(link[0].chopped(1), link[1]);
+            check(::symlink(link[1].constData(), place(link[0].chopped(1)).constData()) == 0,
+                  "symlink", entry);
         else if (entry.endsWith('|'))
             check(::mkfifo(place(entry.chopped(1)).constData(), 0644) == 0, "mkfifo", entry);
         else

@@ -26,7 +26,6 @@ public:
     bool dir(const QByteArray& path);
     // A file of `size` bytes, last written at `mtime` seconds since 1970 UTC.
     bool file(const QByteArray& path, int64_t size = 0, int64_t mtime = kNoTime);
-    bool symlink(const QByteArray& path, const QByteArray& target);
     // Entries: "a/b/" a directory, "a/f=SIZE[@MTIME]" a file (written 2004-07-09
     // 12:00 UTC unless given), "a/l->TARGET" a symbolic link, "a/p|" a FIFO.
     bool build(const QByteArrayList& entries);
