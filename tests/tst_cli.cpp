@@ -3,9 +3,6 @@
 
 #include "cli/ProgressLine.h"
 
-#include <QDir>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <pty.h>
@@ -97,7 +94,6 @@ private slots:
                   "A/C|1|1|2010-01-15\nB|-|-|-\nTotal:|3|5|\nFree:|||\n");
         const QByteArray usage = "Usage: spanmeter-report";
         add("-h", {"-h"}, 0, {}, usage);
-        add("--help names the exit statuses", {"--help"}, 0, {}, "\nExit status: 0 ");
         add("unknown option", {"-x"}, 2, {usage}, "");
         add("unknown unit", {"-u", "gigabytes"}, 2, {usage}, "");
         add("65 threads", {"--threads=65"}, 2, {"1 to 64", usage}, "");
@@ -162,16 +158,14 @@ private slots:
             m_tree, {},
             made ? QStringList{"LOCPATH=" + locales.path(), "LC_ALL=en_US.UTF-8"} : QStringList{});
         QCOMPARE(result.code, 0);
-        struct statvfs volume {};
-        QVERIFY(::statvfs(QFile::encodeName(m_tree).constData(), &volume) == 0);
-        const qint64 avail = qint64(volume.f_bavail * volume.f_frsize);
-        const qint64 reserved = qint64((volume.f_bfree - volume.f_bavail) * volume.f_frsize);
-        QByteArray line = result.out.mid(result.out.indexOf("\nFree:") + 1);
-        line = line.left(line.indexOf('\r')).replace(',', "").replace('.', "");
+        struct statvfs v {};
+        QVERIFY(::statvfs(QFile::encodeName(m_tree).constData(), &v) == 0);
+        QByteArray shown = result.out.mid(result.out.indexOf("\nFree:") + 6);
+        shown = shown.left(shown.indexOf('\r')).replace(',', "").replace('.', "").trimmed();
         // Other programs write meanwhile; reserved blocks on ext4 are far more.
-        QVERIFY2(qAbs(line.mid(5).trimmed().toLongLong() - avail) <
-                     qMax(reserved / 2, qint64(1) << 26),
-                 line.constData());
+        QVERIFY2(qAbs(shown.toLongLong() - qint64(v.f_bavail * v.f_frsize)) <
+                     qint64((v.f_bfree - v.f_bavail) * v.f_frsize) / 2 + (1 << 26),
+                 shown.constData());
         if (!made)
             QSKIP("localedef could not make en_US.UTF-8; the free space passed");
         QVERIFY2(Cells(result.out).contains("A|2|5,010|01-15-2010\nB|-|-|-\nTotal:|3|5,110|"),
@@ -191,8 +185,6 @@ private slots:
         const auto restore =
             qScopeGuard([&] { chmod("/tree/docs/private", 0755), chmod("/start", 0755); });
         Result result = Run(tmp.path(), {"-e", "tree"}, {}, "setpriv");
-        if (result.code == -1)
-            QSKIP("setpriv is missing");
         QCOMPARE(result.code, 1);
         QCOMPARE(result.err, "spanmeter-report: cannot read 'docs/private': Permission denied\n");
         QVERIFY2(Cells(result.out).contains("\ndocs/private|-|-|-\nTotal:|1|7|"),

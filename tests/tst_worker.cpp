@@ -6,9 +6,6 @@
 
 #include <QtTest>
 
-#include <mutex>
-#include <thread>
-
 namespace {
 
 // Records every list operation in order, so a test can see what came after what.
@@ -56,7 +53,6 @@ private slots:
                 tree.file(top + '/' + top + QByteArray::number(i) + "/f", 1);
         QVERIFY2(tree.ok(), qPrintable(tree.error()));
     }
-    void cleanup() { QDir::setCurrent(m_oldDir); }
 
     // Scans of alpha and beta in turn, restarted once each ended or in quick
     // succession, and drained all the while: no older scan enters a directory
@@ -72,15 +68,15 @@ private slots:
     void restarts() {
         QFETCH(int, pauseMs);
         QFETCH(int, threads);
-        std::mutex mutex;
+        QMutex mutex;
         std::vector<int> order;
         RecordingList list;
         ScanWorker worker;
         for (int scan = 0; scan < 6; ++scan) {
             QDir::setCurrent(m_tmp.path() + (scan % 2 ? "/beta" : "/alpha"));
             worker.SetDirectoryHook([&, scan](const std::string&) {
-                std::this_thread::sleep_for(std::chrono::microseconds(300));
-                std::lock_guard lock(mutex);
+                QThread::usleep(300);
+                QMutexLocker lock(&mutex);
                 order.push_back(scan);
             });
             worker.StartScan({0, {}, threads});
@@ -88,7 +84,7 @@ private slots:
             for (timer.start(); timer.elapsed() < pauseMs;) {
                 worker.Drain(list);
                 QVERIFY(TotalsMatchRows(list));
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                QThread::msleep(1);
             }
             if (scan == 4) {
                 worker.StopScan(); // a stopped scan keeps the totals it had reached
@@ -115,7 +111,7 @@ private slots:
             if (prefix != "alpha5/")
                 return;
             for (*state = 1; *state == 1;)
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                QThread::msleep(1);
             *state = 3;
         });
         RecordingList list;
@@ -133,7 +129,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(worker.Drain(list), 20000);
         *state = 2;
         QTRY_COMPARE(state->load(), 3);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        QThread::msleep(50);
         worker.Drain(list);
         for (const std::string& entry : list.sinceClear())
             QVERIFY2(entry.find("alpha") == std::string::npos, entry.c_str());
@@ -161,7 +157,6 @@ private slots:
 
 private:
     QTemporaryDir m_tmp;
-    QString m_oldDir = QDir::currentPath();
 };
 
 QTEST_GUILESS_MAIN(TestWorker)

@@ -30,14 +30,12 @@ bool TreeMaker::dir(const QByteArray& path) {
 }
 
 bool TreeMaker::file(const QByteArray& path, int64_t size, int64_t mtime) {
-    const int fd = ::open(place(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const QByteArray full = place(path);
     const timespec times[2] = {{0, UTIME_OMIT}, {time_t(mtime), 0}}; // the access time stays
-    const bool made = check(fd >= 0 && ::ftruncate(fd, size) == 0 &&
-                                (mtime == kNoTime || ::futimens(fd, times) == 0),
-                            "file", path);
-    if (fd >= 0)
-        ::close(fd);
-    return made;
+    const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    return check(fd >= 0 && ::close(fd) == 0 && ::truncate(full.constData(), size) == 0 &&
+                     (mtime == kNoTime || ::utimensat(AT_FDCWD, full.constData(), times, 0) == 0),
+                 "file", path);
 }
 
 bool TreeMaker::chain(const QByteArray& path, int levels) {
