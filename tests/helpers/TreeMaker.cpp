@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 constexpr int kDirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
@@ -31,26 +30,12 @@ bool TreeMaker::dir(const QByteArray& path) {
 }
 
 bool TreeMaker::file(const QByteArray& path, int64_t size, int64_t mtime) {
-    const int fd = ::open(place(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const timespec times[2] = {{0, UTIME_OMIT}, {time_t(mtime), 0}}; // the access time stays
-    const bool made = check(fd >= 0 && ::ftruncate(fd, size) == 0 &&
-                                (mtime == kNoTime || ::futimens(fd, times) == 0),
-                            "file", path);
-    if (fd >= 0)
-        ::close(fd);
-    return made;
-}
-
-bool TreeMaker::symlink(const QByteArray& path, const QByteArray& target) {
-    return check(::symlink(target.constData(), place(path).constData()) == 0, "symlink", path);
-}
-
-bool TreeMaker::node(const QByteArray& path, char type) {
     const QByteArray full = place(path);
-    const mode_t mode = type == 'p' ? S_IFIFO : type == 's' ? S_IFSOCK : S_IFCHR;
-    return check(::mknod(full.constData(), mode | 0644, makedev(1, 3)) == 0 ||
-                     (type == 'c' && ::mknod(full.constData(), S_IFIFO | 0644, 0) == 0),
-                 "mknod", path);
+    const timespec times[2] = {{0, UTIME_OMIT}, {time_t(mtime), 0}}; // the access time stays
+    const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    return check(fd >= 0 && ::close(fd) == 0 && ::truncate(full.constData(), size) == 0 &&
+                     (mtime == kNoTime || ::utimensat(AT_FDCWD, full.constData(), times, 0) == 0),
+                 "file", path);
 }
 
 bool TreeMaker::chain(const QByteArray& path, int levels) {
@@ -68,4 +53,21 @@ bool TreeMaker::chain(const QByteArray& path, int levels) {
 bool TreeMaker::clear() {
     const QStringList find{QFile::decodeName(m_root), "-mindepth", "1", "-delete"};
     return check(QProcess::execute("find", find) == 0, "clear", m_root);
+}
+
+bool TreeMaker::build(const QByteArrayList& entries) {
+    for (const QByteArray& entry : entries) {
+        const QByteArrayList link = entry.split('>');
+        const QByteArrayList sized = entry.split('='), value = sized.value(1).split('@');
+        if (entry.endsWith('/'))
+            dir(entry);
+        else if (link.size() == 2)
+            check(::symlink(link[1].constData(), place(link[0].chopped(1)).constData()) == 0,
+                  "symlink", entry);
+        else if (entry.endsWith('|'))
+            check(::mkfifo(place(entry.chopped(1)).constData(), 0644) == 0, "mkfifo", entry);
+        else
+            file(sized[0], value[0].toLongLong(), value.value(1, "1089374400").toLongLong());
+    }
+    return ok();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 
 #include <cstdint>
@@ -26,10 +26,9 @@ public:
     bool dir(const QByteArray& path);
     // A file of `size` bytes, last written at `mtime` seconds since 1970 UTC.
     bool file(const QByteArray& path, int64_t size = 0, int64_t mtime = kNoTime);
-    bool symlink(const QByteArray& path, const QByteArray& target);
-    // A node of a type as find(1) names it: 'p' a FIFO, 's' a socket (none
-    // listens), 'c' the null device (a FIFO where that needs a privilege we lack).
-    bool node(const QByteArray& path, char type);
+    // Entries: "a/b/" a directory, "a/f=SIZE[@MTIME]" a file (written 2004-07-09
+    // 12:00 UTC unless given), "a/l->TARGET" a symbolic link, "a/p|" a FIFO.
+    bool build(const QByteArrayList& entries);
     // `levels` nested directories path/d/d/..., each also holding an empty file
     // e/f. Made through descriptors: the deep paths are far beyond PATH_MAX.
     bool chain(const QByteArray& path, int levels);
