@@ -49,7 +49,8 @@ QStringList PdfLines(const QString& file, const QString& anchor) {
     const QRegularExpression box("xMin=\"([\\d.]+)\"[^>]*xMax=\"([\\d.]+)\"[^>]*>" +
                                  QRegularExpression::escape(anchor) + "<");
     const auto m = box.match(Poppler("pdftotext", {"-bbox", "-l", "1", file, "-"}));
-    const double pitch = (m.captured(2).toDouble() - m.captured(1).toDouble()) / double(anchor.size());
+    const double width = m.captured(2).toDouble() - m.captured(1).toDouble();
+    const double pitch = width / double(anchor.size());
     QStringList lines =
         Poppler("pdftotext", {"-fixed", QString::number(pitch), "-l", "1", file, "-"}).split('\n');
     const qsizetype margin = lines.filter(anchor).value(0).indexOf(anchor);
