@@ -24,17 +24,6 @@ namespace {
 // underscore is 7 pixels wide: 43, 10, 16, 16 and 13 characters.
 constexpr int kUnderscorePixels = 7;
 
-// A name as it may appear inside a one-line message.
-std::string Printable(const std::string& text) {
-    std::string out = text;
-    for (char& c : out) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F)
-            c = '?';
-    }
-    return out;
-}
-
 // False when memory ran out: the list then holds the rows read until then.
 bool Scan(const ScanSettings& settings, MemoryList& list) {
     ProgressLine progress(STDERR_FILENO);
@@ -83,7 +72,7 @@ int main(int argc, char* argv[]) {
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     if (line.action == CommandLine::Action::Error) {
-        std::fprintf(stderr, "spanmeter-report: %s\n", Printable(line.error).c_str());
+        std::fprintf(stderr, "spanmeter-report: %s\n", ForTerminal(line.error).c_str());
         std::fputs(CommandLine::Usage(), stderr);
         return 2;
     }
@@ -92,7 +81,7 @@ int main(int argc, char* argv[]) {
     if (::chdir(line.directory.c_str()) != 0) {
         const int error = errno;
         std::fprintf(stderr, "spanmeter-report: cannot enter '%s': %s\n",
-                     Printable(line.directory).c_str(), std::strerror(error));
+                     ForTerminal(line.directory).c_str(), std::strerror(error));
         return 2;
     }
 
@@ -110,7 +99,8 @@ int main(int argc, char* argv[]) {
     // it is named, as du does.
     for (const auto& [name, error] : list.unreadable)
         std::fprintf(stderr, "spanmeter-report: cannot read '%s': %s\n",
-                     Printable(name.empty() ? line.directory : name).c_str(), std::strerror(error));
+                     ForTerminal(name.empty() ? line.directory : name).c_str(),
+                     std::strerror(error));
     if (!complete)
         std::fprintf(stderr, "spanmeter-report: out of memory; the report holds only the "
                              "directories read until then\n");
