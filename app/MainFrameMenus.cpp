@@ -38,8 +38,11 @@ bool CMainFrame::createActions() {
         auto* action = new QAction(this);
         action->setData(command.id);
         if (command.menuText != nullptr) {
-            // The text after the tab is what the menu shows as the key.
-            action->setText(QString::fromLatin1(command.menuText));
+            // The menu shows the action's first key after its text, as the
+            // text after the tab names it; a tab in the text itself would end
+            // up in the item's accessible name.
+            const QString text = QString::fromLatin1(command.menuText);
+            action->setText(text.left(text.indexOf(u'\t')));
         }
         if (command.prompt != nullptr) {
             const QString prompt = QString::fromLatin1(command.prompt);
@@ -87,7 +90,11 @@ void CMainFrame::createToolBar() {
         if (id == 0) {
             m_wndToolBar->addSeparator();
         } else {
-            m_wndToolBar->addAction(Action(id));
+            QAction* action = Action(id);
+            m_wndToolBar->addAction(action);
+            // A screen reader names a button as its tooltip says; the buttons
+            // of commands without a menu item would have no name at all.
+            m_wndToolBar->widgetForAction(action)->setAccessibleName(action->toolTip());
         }
     }
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);
