@@ -9,10 +9,8 @@
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPixmap>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
@@ -24,15 +22,11 @@ constexpr int kImageSize = 16;
 } // namespace
 
 bool CMainFrame::createActions() {
-    LoadResources();
-    const QPixmap strip(QStringLiteral(":/spanmeter/toolbar.png"));
-    if (strip.isNull()) {
+    const QList<QIcon> images = ToolBarImages();
+    if (images.isEmpty()) {
         return false;
     }
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/spanmeter/spanmeter-16.png"));
-    icon.addFile(QStringLiteral(":/spanmeter/spanmeter-32.png"));
-    setWindowIcon(icon);
+    setWindowIcon(ProgramIcon());
 
     for (const CommandInfo& command : CommandTable()) {
         auto* action = new QAction(this);
@@ -51,8 +45,7 @@ bool CMainFrame::createActions() {
             action->setToolTip(prompt.mid(split + 1));
         }
         if (command.image >= 0) {
-            action->setIcon(
-                QIcon(strip.copy(command.image * kImageSize, 0, kImageSize, kImageSize)));
+            action->setIcon(images[command.image]);
             action->setIconVisibleInMenu(false);
         }
         action->setShortcuts(command.keys);

@@ -129,6 +129,46 @@ private slots:
         QCOMPARE(pane->textFormat(), Qt::PlainText);
     }
 
+    void sharpImages_data() {
+        QTest::addColumn<qreal>("scale");
+        for (const qreal scale : {1.0, 1.5, 2.0, 3.0, 4.0})
+            QTest::addRow("%g", scale) << scale;
+    }
+    // On a screen of any density the tool bar pictures and the window icon
+    // are drawn for it, never a smaller picture scaled up; at the design's
+    // size they keep its sixteen colours.
+    void sharpImages() {
+        QFETCH(qreal, scale);
+        CMainFrame frame;
+        QVERIFY(frame.OnCreate());
+        QList<QPair<QIcon, int>> icons{{frame.windowIcon(), 32}};
+        for (const QAction* action : frame.findChild<QToolBar*>()->actions())
+            if (!action->isSeparator())
+                icons.append({action->icon(), 16});
+        const QList<QRgb> colours{0xff000000, 0xff800000, 0xff008000, 0xff808000, 0xff000080,
+                                  0xff800080, 0xff008080, 0xff808080, 0xffc0c0c0, 0xffff0000,
+                                  0xff00ff00, 0xffffff00, 0xff0000ff, 0xff00ffff, 0xffffffff};
+        for (const auto& [icon, size] : icons) {
+            const QImage picture = icon.pixmap(QSize(size, size), scale)
+                                       .toImage()
+                                       .convertToFormat(QImage::Format_ARGB32);
+            const int device = qRound(size * scale);
+            QCOMPARE(picture.size(), QSize(device, device));
+            if (scale == 1.0) {
+                for (int y = 0; y < size; ++y)
+                    for (int x = 0; x < size; ++x)
+                        QVERIFY(qAlpha(picture.pixel(x, y)) == 0 ||
+                                colours.contains(picture.pixel(x, y)));
+                continue;
+            }
+            const QImage small = icon.pixmap(QSize(size, size), 1.0)
+                                     .toImage()
+                                     .convertToFormat(QImage::Format_ARGB32);
+            for (const auto mode : {Qt::FastTransformation, Qt::SmoothTransformation})
+                QVERIFY(picture != small.scaled(device, device, Qt::IgnoreAspectRatio, mode));
+        }
+    }
+
     void session_data() {
         QTest::addColumn<bool>("helpFile");
         QTest::addColumn<bool>("escape"); // else the Exit command closes
@@ -209,7 +249,7 @@ private slots:
     }
 
     void keys_data() {
-        QTest::addColumn<QString>("start");       // below the tree's root
+        QTest::addColumn<QString>("start");        // below the tree's root
         QTest::addColumn<QStringList>("selected"); // the first one is current
         QTest::addColumn<QStringList>("keys");
         QTest::addColumn<int>("scans");
@@ -217,21 +257,21 @@ private slots:
         QTest::addColumn<QStringList>("rows");
         const QStringList root{"", "docs", "music"};
         const QStringList docs{"", "2008", "2009"};
-        QTest::newRow("Return descends") << "" << QStringList{"docs"} << QStringList{"Return"} << 1
-                                         << "/docs" << docs;
-        QTest::newRow("Enter descends") << "" << QStringList{"docs"} << QStringList{"Enter"} << 1
-                                        << "/docs" << docs;
+        QTest::newRow("Return descends")
+            << "" << QStringList{"docs"} << QStringList{"Return"} << 1 << "/docs" << docs;
+        QTest::newRow("Enter descends")
+            << "" << QStringList{"docs"} << QStringList{"Enter"} << 1 << "/docs" << docs;
         QTest::newRow("Return, two rows: nothing")
             << "" << QStringList{"docs", "music"} << QStringList{"Return"} << 0 << "" << root;
-        QTest::newRow("BackSpace climbs") << "/docs" << QStringList{"2008"}
-                                          << QStringList{"Backspace"} << 1 << "" << root;
+        QTest::newRow("BackSpace climbs")
+            << "/docs" << QStringList{"2008"} << QStringList{"Backspace"} << 1 << "" << root;
         QTest::newRow("Alt+Up climbs")
             << "/docs" << QStringList{"2008"} << QStringList{"Alt+Up"} << 1 << "" << root;
         // Only the view that is not shown is offered.
         QTest::newRow("Ctrl+1 compressed: nothing")
             << "" << QStringList{"docs"} << QStringList{"Ctrl+1"} << 0 << "" << root;
-        QTest::newRow("Ctrl+2 expands") << "" << QStringList{"docs"} << QStringList{"Ctrl+2"} << 1
-                                        << "" << kExpanded;
+        QTest::newRow("Ctrl+2 expands")
+            << "" << QStringList{"docs"} << QStringList{"Ctrl+2"} << 1 << "" << kExpanded;
         QTest::newRow("Ctrl+2, Ctrl+1 compresses again")
             << "" << QStringList{"docs"} << QStringList{"Ctrl+2", "Ctrl+1"} << 2 << "" << root;
     }
@@ -282,8 +322,8 @@ private slots:
                 inMenus.insert(action);
                 if (action->isSeparator())
                     continue;
-                const auto command = std::ranges::find(CommandTable(), action->data().toInt(),
-                                                       &CommandInfo::id);
+                const auto command =
+                    std::ranges::find(CommandTable(), action->data().toInt(), &CommandInfo::id);
                 const QStringList text = QString(command->menuText).remove(u'&').split(u'\t');
                 QCOMPARE(items->child(i)->text(QAccessible::Name), text[0]);
                 if (text.size() > 1) // else the mnemonic
