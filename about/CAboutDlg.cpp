@@ -24,7 +24,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     CHyperLink::SetLinkColours(QColor(0, 0, 255), QColor(0, 0, 255));
 
     auto* icon = new QLabel(this);
-    icon->setPixmap(QIcon(QStringLiteral(":/spanmeter/spanmeter-32.png")).pixmap(32, 32));
+    icon->setPixmap(ProgramIcon().pixmap(32, 32));
     // A static icon takes the icon's own size.
     icon->setGeometry(QRect(du.Rect(11, 23, 20, 20).topLeft(), QSize(32, 32)));
 

@@ -6,17 +6,23 @@
 
 std::span<const CommandInfo> CommandTable() {
     static const std::array<CommandInfo, 15> table = {{
-        {ID_DIR_UP, nullptr, "Go to higher directory\nGo to higher directory", 0, {}},
+        // The tool bar's own commands have keys as a file manager's: BackSpace or
+        // Alt+Up climb, Ctrl+1 and Ctrl+2 switch the view.
+        {ID_DIR_UP,
+         nullptr,
+         "Go to higher directory\nGo to higher directory",
+         0,
+         {QKeySequence(Qt::Key_Backspace), QKeySequence(Qt::ALT | Qt::Key_Up)}},
         {ID_VIEW_EXPANDED,
          nullptr,
          "Expanded view  (Separate subdirectories)\nExpanded view",
          1,
-         {}},
+         {QKeySequence(Qt::CTRL | Qt::Key_2)}},
         {ID_VIEW_COMPRESSED,
          nullptr,
          "Compressed view  (combine subdirectories)\nCompressed view",
          2,
-         {}},
+         {QKeySequence(Qt::CTRL | Qt::Key_1)}},
         {ID_EDIT_COPY,
          "Copy\tCtrl+C",
          "Copy to clipboard\nCopy to clipboard",

@@ -9,10 +9,8 @@
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPixmap>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
@@ -24,22 +22,21 @@ constexpr int kImageSize = 16;
 } // namespace
 
 bool CMainFrame::createActions() {
-    LoadResources();
-    const QPixmap strip(QStringLiteral(":/spanmeter/toolbar.png"));
-    if (strip.isNull()) {
+    const QList<QIcon> images = ToolBarImages();
+    if (images.isEmpty()) {
         return false;
     }
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/spanmeter/spanmeter-16.png"));
-    icon.addFile(QStringLiteral(":/spanmeter/spanmeter-32.png"));
-    setWindowIcon(icon);
+    setWindowIcon(ProgramIcon());
 
     for (const CommandInfo& command : CommandTable()) {
         auto* action = new QAction(this);
         action->setData(command.id);
         if (command.menuText != nullptr) {
-            // The text after the tab is what the menu shows as the key.
-            action->setText(QString::fromLatin1(command.menuText));
+            // The menu shows the action's first key after its text, as the
+            // text after the tab names it; a tab in the text itself would end
+            // up in the item's accessible name.
+            const QString text = QString::fromLatin1(command.menuText);
+            action->setText(text.left(text.indexOf(u'\t')));
         }
         if (command.prompt != nullptr) {
             const QString prompt = QString::fromLatin1(command.prompt);
@@ -48,8 +45,7 @@ bool CMainFrame::createActions() {
             action->setToolTip(prompt.mid(split + 1));
         }
         if (command.image >= 0) {
-            action->setIcon(
-                QIcon(strip.copy(command.image * kImageSize, 0, kImageSize, kImageSize)));
+            action->setIcon(images[command.image]);
             action->setIconVisibleInMenu(false);
         }
         action->setShortcuts(command.keys);
@@ -87,7 +83,11 @@ void CMainFrame::createToolBar() {
         if (id == 0) {
             m_wndToolBar->addSeparator();
         } else {
-            m_wndToolBar->addAction(Action(id));
+            QAction* action = Action(id);
+            m_wndToolBar->addAction(action);
+            // A screen reader names a button as its tooltip says; the buttons
+            // of commands without a menu item would have no name at all.
+            m_wndToolBar->widgetForAction(action)->setAccessibleName(action->toolTip());
         }
     }
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);

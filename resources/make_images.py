@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
-"""Draws the tool bar strip and the program icon as 16-colour PNG files.
+"""Draws the tool bar strip and the program icon from one description.
 
-Run it from anywhere; it writes toolbar.png (nine 16 x 16 pictures side by
-side, 144 x 16), spanmeter-16.png and spanmeter-32.png beside itself.
+Run it from anywhere; it writes beside itself toolbar-N.png (nine N x N
+pictures side by side) for N = 16, 24, 32, 48 and 64, spanmeter-N.png for the
+icon sizes below and spanmeter.svg. The 16-pixel strip and the 16- and
+32-pixel icons are 16-colour pictures, pixel by pixel as designed; the other
+sizes draw the same shapes finer, smoothed, in full colour.
 Standard library only, so the pictures can be redrawn on any machine.
 """
 
@@ -33,39 +36,92 @@ KEYS = list(PALETTE)
 
 
 class Canvas:
-    def __init__(self, width, height):
+    """A picture drawn on a grid of design pixels (16 across a tool bar image)
+    at `scale` device pixels each. At scale 1 every operation sets whole
+    pixels of the sixteen colours; larger scales draw the same shapes with
+    thin outlines, sampled `ss` times finer in each direction and averaged,
+    so curves and slopes come out smooth and edges stay on whole pixels."""
+
+    def __init__(self, width, height, scale=1):
         self.width = width
         self.height = height
-        self.pixels = [["."] * width for _ in range(height)]
+        self.scale = scale
+        self.ss = 1 if scale == 1 else (4 if scale < 4 else 2)
+        self.dw = self.edge(width)
+        self.dh = self.edge(height)
+        self.pixels = [["."] * self.dw for _ in range(self.dh)]
+        # Outlines: one device pixel up to twice the design, then thicker.
+        self.line = self.ss * max(1, int(scale / 2 + 0.5))
+        self.shapes = []  # for the vector copy: (kind, arguments)
+
+    def edge(self, x):
+        """The sample row or column where design coordinate x begins."""
+        return int(x * self.scale + 0.5) * self.ss
+
+    def area(self, x0, y0, x1, y1, colour):
+        for y in range(max(0, y0), min(self.dh, y1)):
+            row = self.pixels[y]
+            for x in range(max(0, x0), min(self.dw, x1)):
+                row[x] = colour
 
     def put(self, x, y, colour):
-        if 0 <= x < self.width and 0 <= y < self.height:
-            self.pixels[y][x] = colour
+        self.fill(x, y, x, y, colour)
 
     def fill(self, x0, y0, x1, y1, colour):
         """Fills the rectangle with corners (x0, y0) and (x1, y1), inclusive."""
-        for y in range(y0, y1 + 1):
-            for x in range(x0, x1 + 1):
-                self.put(x, y, colour)
+        self.shapes.append(("fill", (x0, y0, x1, y1, colour)))
+        self.area(self.edge(x0), self.edge(y0), self.edge(x1 + 1), self.edge(y1 + 1), colour)
 
     def frame(self, x0, y0, x1, y1, colour):
-        for x in range(x0, x1 + 1):
-            self.put(x, y0, colour)
-            self.put(x, y1, colour)
-        for y in range(y0, y1 + 1):
-            self.put(x0, y, colour)
-            self.put(x1, y, colour)
+        """The rectangle's outline, inside its edges."""
+        self.shapes.append(("frame", (x0, y0, x1, y1, colour)))
+        left, top = self.edge(x0), self.edge(y0)
+        right, bottom = self.edge(x1 + 1), self.edge(y1 + 1)
+        w = self.line
+        self.area(left, top, right, top + w, colour)
+        self.area(left, bottom - w, right, bottom, colour)
+        self.area(left, top, left + w, bottom, colour)
+        self.area(right - w, top, right, bottom, colour)
 
     def box(self, x0, y0, x1, y1, border, inside):
         self.fill(x0, y0, x1, y1, inside)
         self.frame(x0, y0, x1, y1, border)
 
+    def samples(self, x0, y0, x1, y1):
+        """The samples of a design rectangle, with their centres in design
+        coordinates (pixel centres at whole numbers, as at scale 1)."""
+        step = self.scale * self.ss
+        for y in range(max(0, int((y0 + 0.5) * step) - 1), min(self.dh, int((y1 + 0.5) * step) + 2)):
+            for x in range(max(0, int((x0 + 0.5) * step) - 1), min(self.dw, int((x1 + 0.5) * step) + 2)):
+                yield x, y, (x + 0.5) / step - 0.5, (y + 0.5) / step - 0.5
+
     def disc(self, cx, cy, radius, border, inside):
-        for y in range(self.height):
-            for x in range(self.width):
-                d2 = (x - cx) ** 2 + (y - cy) ** 2
-                if d2 <= radius * radius:
-                    self.put(x, y, inside if d2 <= (radius - 1) ** 2 else border)
+        rim = 1 if self.scale == 1 else self.line / (self.scale * self.ss)
+        for x, y, u, v in self.samples(cx - radius, cy - radius, cx + radius, cy + radius):
+            d2 = (u - cx) ** 2 + (v - cy) ** 2
+            if d2 <= radius * radius:
+                self.pixels[y][x] = inside if d2 <= (radius - rim) ** 2 else border
+
+    def polygon(self, points, border, inside):
+        """A filled polygon (design coordinates of pixel edges), for scales
+        above 1; its outline is as thick as a frame's."""
+        step = self.scale * self.ss
+        rim = self.line / step
+        xs = [p[0] for p in points]
+        ys = [p[1] for p in points]
+        edges = list(zip(points, points[1:] + points[:1]))
+        for x, y, u, v in self.samples(min(xs) - 1, min(ys) - 1, max(xs), max(ys)):
+            u, v = u + 0.5, v + 0.5  # pixel edges, as the points are given
+            inside_count = 0
+            near = False
+            for (ax, ay), (bx, by) in edges:
+                if (ay > v) != (by > v) and u < ax + (v - ay) * (bx - ax) / (by - ay):
+                    inside_count += 1
+                dx, dy = bx - ax, by - ay
+                t = max(0.0, min(1.0, ((u - ax) * dx + (v - ay) * dy) / (dx * dx + dy * dy)))
+                near = near or (u - ax - t * dx) ** 2 + (v - ay - t * dy) ** 2 < rim * rim
+            if inside_count % 2:
+                self.pixels[y][x] = border if near and border else inside
 
     def art(self, x0, y0, rows):
         """Copies a picture written as rows of palette letters ('.' is left as it is)."""
@@ -75,9 +131,29 @@ class Canvas:
                     self.put(x0 + dx, y0 + dy, colour)
 
     def paste(self, other, x0, y0):
-        for y in range(other.height):
-            for x in range(other.width):
-                self.put(x0 + x, y0 + y, other.pixels[y][x])
+        dx, dy = self.edge(x0), self.edge(y0)
+        for y in range(other.dh):
+            for x in range(other.dw):
+                if 0 <= dx + x < self.dw and 0 <= dy + y < self.dh:
+                    self.pixels[dy + y][dx + x] = other.pixels[y][x]
+
+    def rgba(self):
+        """Rows of device pixels as (r, g, b, a), the samples averaged."""
+        n = self.ss * self.ss
+        rows = []
+        for y in range(0, self.dh, self.ss):
+            row = []
+            for x in range(0, self.dw, self.ss):
+                r = g = b = a = 0
+                for yy in range(y, y + self.ss):
+                    for xx in range(x, x + self.ss):
+                        colour = self.pixels[yy][xx]
+                        if colour != ".":
+                            cr, cg, cb = PALETTE[colour]
+                            r, g, b, a = r + cr, g + cg, b + cb, a + 1
+                row.append((r // a, g // a, b // a, 255 * a // n) if a else (0, 0, 0, 0))
+            rows.append(row)
+        return rows
 
 
 def folder(c, x0, y0, x1, y1, tab):
@@ -93,26 +169,37 @@ def folder(c, x0, y0, x1, y1, tab):
 
 def page(c, x0, y0, x1, y1, lines=True):
     """A sheet of paper with a folded corner and lines of text."""
-    c.box(x0, y0, x1, y1, "k", "w")
-    for i in range(3):
-        c.put(x1 - i, y0, ".")
-    c.put(x1, y0 + 1, ".")
-    c.put(x1, y0 + 2, ".")
-    c.put(x1 - 3, y0 + 1, "k")
-    c.put(x1 - 3, y0 + 2, "k")
-    c.put(x1 - 2, y0 + 3, "k")
-    c.put(x1 - 1, y0 + 3, "k")
-    c.put(x1, y0 + 3, "k")
-    c.put(x1 - 2, y0 + 2, "k")
-    c.put(x1 - 1, y0 + 3, "k")
+    if c.scale == 1:
+        c.box(x0, y0, x1, y1, "k", "w")
+        for i in range(3):
+            c.put(x1 - i, y0, ".")
+        c.put(x1, y0 + 1, ".")
+        c.put(x1, y0 + 2, ".")
+        c.put(x1 - 3, y0 + 1, "k")
+        c.put(x1 - 3, y0 + 2, "k")
+        c.put(x1 - 2, y0 + 3, "k")
+        c.put(x1 - 1, y0 + 3, "k")
+        c.put(x1, y0 + 3, "k")
+        c.put(x1 - 2, y0 + 2, "k")
+        c.put(x1 - 1, y0 + 3, "k")
+    else:
+        right, bottom, fold = x1 + 1, y1 + 1, 3.5
+        c.polygon([(x0, y0), (right - fold, y0), (right, y0 + fold), (right, bottom), (x0, bottom)],
+                  "k", "w")
+        c.polygon([(right - fold, y0), (right - fold, y0 + fold), (right, y0 + fold)], "k", "s")
     if lines:
         for y in range(y0 + 3, y1 - 1, 2):
             c.fill(x0 + 2, y, x1 - (4 if y < y0 + 4 else 2), y, "d")
 
 
-def dir_up():
-    c = Canvas(16, 16)
+def dir_up(scale):
+    c = Canvas(16, 16, scale)
     folder(c, 0, 2, 15, 15, 6)
+    if scale > 1:
+        # A green arrow pointing up, out of the folder.
+        c.polygon([(7.5, 5), (12, 9.5), (9.5, 9.5), (9.5, 13), (5.5, 13), (5.5, 9.5), (3, 9.5)],
+                  "k", "g")
+        return c
     c.art(3, 5, [
         "....k....",
         "...kgk...",
@@ -126,10 +213,10 @@ def dir_up():
     return c
 
 
-def tree(levels, colours):
+def tree(scale, levels, colours):
     """Rows of small squares, one per directory, indented by level and joined
     by dotted lines, each followed by a bar standing for its name."""
-    c = Canvas(16, 16)
+    c = Canvas(16, 16, scale)
     parents = {}
     for row, (level, colour) in enumerate(zip(levels, colours)):
         y = 1 + row * 4
@@ -148,23 +235,23 @@ def tree(levels, colours):
     return c
 
 
-def expanded():
-    return tree([0, 1, 2, 3], ["Y", "Y", "Y", "Y"])
+def expanded(scale):
+    return tree(scale, [0, 1, 2, 3], ["Y", "Y", "Y", "Y"])
 
 
-def compressed():
-    return tree([0, 1, 1, 1], ["Y", "t", "t", "t"])
+def compressed(scale):
+    return tree(scale, [0, 1, 1, 1], ["Y", "t", "t", "t"])
 
 
-def copy():
-    c = Canvas(16, 16)
+def copy(scale):
+    c = Canvas(16, 16, scale)
     page(c, 0, 0, 9, 11)
     page(c, 6, 4, 15, 15)
     return c
 
 
-def save():
-    c = Canvas(16, 16)
+def save(scale):
+    c = Canvas(16, 16, scale)
     c.box(1, 1, 14, 14, "k", "n")
     c.put(14, 1, ".")
     c.put(13, 1, "k")
@@ -176,8 +263,8 @@ def save():
     return c
 
 
-def printer():
-    c = Canvas(16, 16)
+def printer(scale):
+    c = Canvas(16, 16, scale)
     c.box(4, 0, 11, 6, "k", "w")
     c.fill(6, 2, 9, 2, "d")
     c.fill(6, 4, 9, 4, "d")
@@ -190,20 +277,23 @@ def printer():
     return c
 
 
-def preview():
-    c = Canvas(16, 16)
+def preview(scale):
+    c = Canvas(16, 16, scale)
     page(c, 0, 0, 10, 14)
     c.disc(10, 9, 4, "k", "C")
     c.put(9, 7, "w")
     c.put(8, 8, "w")
+    if scale > 1:
+        c.polygon([(12, 13), (13, 12), (16, 15), (16, 16), (15, 16)], None, "n")
+        return c
     for i in range(3):
         c.put(13 + i, 12 + i, "n")
         c.put(12 + i, 12 + i, "n")
     return c
 
 
-def options():
-    c = Canvas(16, 16)
+def options(scale):
+    c = Canvas(16, 16, scale)
     for y, knob in ((2, 9), (7, 3), (12, 11)):
         c.fill(1, y, 14, y, "d")
         c.fill(1, y + 1, 14, y + 1, "w")
@@ -212,8 +302,8 @@ def options():
     return c
 
 
-def about():
-    c = Canvas(16, 16)
+def about(scale):
+    c = Canvas(16, 16, scale)
     c.disc(7.5, 7.5, 8, "n", "B")
     c.fill(7, 3, 8, 4, "w")
     c.fill(6, 6, 8, 6, "w")
@@ -223,9 +313,11 @@ def about():
 
 
 def icon(size):
-    """The program's picture: a folder with bars measuring what it holds."""
-    c = Canvas(size, size)
-    if size == 32:
+    """The program's picture: a folder with bars measuring what it holds;
+    drawn for 16 and for 32 pixels, larger sizes from the 32-pixel drawing."""
+    design = 32 if size >= 32 else 16
+    c = Canvas(design, design, size / design)
+    if design == 32:
         folder(c, 1, 4, 30, 29, 10)
         bars = [(12, 21, "R"), (17, 15, "G"), (22, 9, "B")]
         for y, length, colour in bars:
@@ -237,40 +329,77 @@ def icon(size):
     return c
 
 
+def chunk(kind, data):
+    body = kind + data
+    return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+
 def write_png(path, canvas):
+    """At scale 1 a 16-colour picture, as drawn; else 8-bit RGBA."""
     rows = bytearray()
-    for line in canvas.pixels:
-        rows.append(0)  # no filter
-        indices = [KEYS.index(colour) for colour in line]
-        if len(indices) % 2:
-            indices.append(0)
-        for hi, lo in zip(indices[0::2], indices[1::2]):
-            rows.append(hi << 4 | lo)
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-
-    palette = b"".join(bytes(PALETTE[k]) for k in KEYS)
-    png = b"\x89PNG\r\n\x1a\n"
-    png += chunk(b"IHDR", struct.pack(">IIBBBBB", canvas.width, canvas.height, 4, 3, 0, 0, 0))
-    png += chunk(b"PLTE", palette)
-    png += chunk(b"tRNS", b"\x00")
+    if canvas.scale == 1:
+        for line in canvas.pixels:
+            rows.append(0)  # no filter
+            indices = [KEYS.index(colour) for colour in line]
+            if len(indices) % 2:
+                indices.append(0)
+            for hi, lo in zip(indices[0::2], indices[1::2]):
+                rows.append(hi << 4 | lo)
+        header = struct.pack(">IIBBBBB", canvas.dw, canvas.dh, 4, 3, 0, 0, 0)
+        extra = chunk(b"PLTE", b"".join(bytes(PALETTE[k]) for k in KEYS)) + chunk(b"tRNS", b"\x00")
+    else:
+        for line in canvas.rgba():
+            rows.append(0)
+            for pixel in line:
+                rows.extend(pixel)
+        header = struct.pack(">IIBBBBB", len(line), len(rows) // (1 + 4 * len(line)), 8, 6, 0, 0, 0)
+        extra = b""
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + extra
     png += chunk(b"IDAT", zlib.compress(bytes(rows), 9))
     png += chunk(b"IEND", b"")
     with open(path, "wb") as out:
         out.write(png)
 
 
+def write_svg(path, canvas):
+    """The shapes of a picture as a scalable image, one unit a design pixel."""
+    colour = lambda key: "#%02x%02x%02x" % PALETTE[key]
+    lines = [
+        '<?xml version="1.0" encoding="UTF-8"?>',
+        '<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" viewBox="0 0 %d %d">'
+        % (canvas.width, canvas.height, canvas.width, canvas.height),
+    ]
+    for kind, (x0, y0, x1, y1, key) in canvas.shapes:
+        if key == ".":
+            continue
+        if kind == "fill":
+            lines.append('<rect x="%d" y="%d" width="%d" height="%d" fill="%s"/>'
+                         % (x0, y0, x1 - x0 + 1, y1 - y0 + 1, colour(key)))
+        else:
+            lines.append('<rect x="%g" y="%g" width="%d" height="%d" fill="none" stroke="%s"/>'
+                         % (x0 + 0.5, y0 + 0.5, x1 - x0, y1 - y0, colour(key)))
+    lines.append("</svg>")
+    with open(path, "w") as out:
+        out.write("\n".join(lines) + "\n")
+
+
+# Tool bar strips: 16 pixels as designed, and for screens of 1.5 to 4 times
+# the density; icons at the sizes desktop icon themes use.
+STRIP_SCALES = (1, 1.5, 2, 3, 4)
+ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     pictures = [dir_up, expanded, compressed, copy, save, printer, preview, options, about]
-    strip = Canvas(16 * len(pictures), 16)
-    for i, draw in enumerate(pictures):
-        strip.paste(draw(), i * 16, 0)
-    write_png(os.path.join(here, "toolbar.png"), strip)
-    write_png(os.path.join(here, "spanmeter-16.png"), icon(16))
-    write_png(os.path.join(here, "spanmeter-32.png"), icon(32))
+    for scale in STRIP_SCALES:
+        strip = Canvas(16 * len(pictures), 16, scale)
+        for i, draw in enumerate(pictures):
+            strip.paste(draw(scale), i * 16, 0)
+        write_png(os.path.join(here, "toolbar-%d.png" % (16 * scale)), strip)
+    for size in ICON_SIZES:
+        write_png(os.path.join(here, "spanmeter-%d.png" % size), icon(size))
+    write_svg(os.path.join(here, "spanmeter.svg"), icon(32))
 
 
 if __name__ == "__main__":

@@ -8,8 +8,10 @@
 #include "about/CHyperLink.h"
 #include "app/CStatusPane.h"
 #include "app/CommandIds.h"
+#include "app/CommandTable.h"
 #include "settings/ShellVerbs.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QLineEdit>
@@ -19,6 +21,7 @@
 #include <QTextBrowser>
 #include <QToolBar>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -126,6 +129,46 @@ private slots:
         QCOMPARE(pane->textFormat(), Qt::PlainText);
     }
 
+    void sharpImages_data() {
+        QTest::addColumn<qreal>("scale");
+        for (const qreal scale : {1.0, 1.5, 2.0, 3.0, 4.0})
+            QTest::addRow("%g", scale) << scale;
+    }
+    // On a screen of any density the tool bar pictures and the window icon
+    // are drawn for it, never a smaller picture scaled up; at the design's
+    // size they keep its sixteen colours.
+    void sharpImages() {
+        QFETCH(qreal, scale);
+        CMainFrame frame;
+        QVERIFY(frame.OnCreate());
+        QList<QPair<QIcon, int>> icons{{frame.windowIcon(), 32}};
+        for (const QAction* action : frame.findChild<QToolBar*>()->actions())
+            if (!action->isSeparator())
+                icons.append({action->icon(), 16});
+        const QList<QRgb> colours{0xff000000, 0xff800000, 0xff008000, 0xff808000, 0xff000080,
+                                  0xff800080, 0xff008080, 0xff808080, 0xffc0c0c0, 0xffff0000,
+                                  0xff00ff00, 0xffffff00, 0xff0000ff, 0xff00ffff, 0xffffffff};
+        for (const auto& [icon, size] : icons) {
+            const QImage picture = icon.pixmap(QSize(size, size), scale)
+                                       .toImage()
+                                       .convertToFormat(QImage::Format_ARGB32);
+            const int device = qRound(size * scale);
+            QCOMPARE(picture.size(), QSize(device, device));
+            if (scale == 1.0) {
+                for (int y = 0; y < size; ++y)
+                    for (int x = 0; x < size; ++x)
+                        QVERIFY(qAlpha(picture.pixel(x, y)) == 0 ||
+                                colours.contains(picture.pixel(x, y)));
+                continue;
+            }
+            const QImage small = icon.pixmap(QSize(size, size), 1.0)
+                                     .toImage()
+                                     .convertToFormat(QImage::Format_ARGB32);
+            for (const auto mode : {Qt::FastTransformation, Qt::SmoothTransformation})
+                QVERIFY(picture != small.scaled(device, device, Qt::IgnoreAspectRatio, mode));
+        }
+    }
+
     void session_data() {
         QTest::addColumn<bool>("helpFile");
         QTest::addColumn<bool>("escape"); // else the Exit command closes
@@ -203,6 +246,112 @@ private slots:
         QVERIFY(!frame->isVisible() && view->IsScanning());
         QTRY_VERIFY(frame.isNull());
         QCOMPARE(walks.use_count(), 1); // no walking thread was let go
+    }
+
+    void keys_data() {
+        QTest::addColumn<QString>("start");        // below the tree's root
+        QTest::addColumn<QStringList>("selected"); // the first one is current
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<int>("scans");
+        QTest::addColumn<QString>("directory"); // below the root, afterwards
+        QTest::addColumn<QStringList>("rows");
+        const QStringList root{"", "docs", "music"};
+        const QStringList docs{"", "2008", "2009"};
+        QTest::newRow("Return descends")
+            << "" << QStringList{"docs"} << QStringList{"Return"} << 1 << "/docs" << docs;
+        QTest::newRow("Enter descends")
+            << "" << QStringList{"docs"} << QStringList{"Enter"} << 1 << "/docs" << docs;
+        QTest::newRow("Return, two rows: nothing")
+            << "" << QStringList{"docs", "music"} << QStringList{"Return"} << 0 << "" << root;
+        QTest::newRow("BackSpace climbs")
+            << "/docs" << QStringList{"2008"} << QStringList{"Backspace"} << 1 << "" << root;
+        QTest::newRow("Alt+Up climbs")
+            << "/docs" << QStringList{"2008"} << QStringList{"Alt+Up"} << 1 << "" << root;
+        // Only the view that is not shown is offered.
+        QTest::newRow("Ctrl+1 compressed: nothing")
+            << "" << QStringList{"docs"} << QStringList{"Ctrl+1"} << 0 << "" << root;
+        QTest::newRow("Ctrl+2 expands")
+            << "" << QStringList{"docs"} << QStringList{"Ctrl+2"} << 1 << "" << kExpanded;
+        QTest::newRow("Ctrl+2, Ctrl+1 compresses again")
+            << "" << QStringList{"docs"} << QStringList{"Ctrl+2", "Ctrl+1"} << 2 << "" << root;
+    }
+    // The tool bar's commands and the double-click from the keyboard, with the
+    // list holding the focus.
+    void keys() {
+        QFETCH(QString, start);
+        QFETCH(QStringList, selected);
+        QFETCH(QStringList, keys);
+        QFETCH(int, scans);
+        QFETCH(QString, directory);
+        QFETCH(QStringList, rows);
+        const auto app = StartApp({QFile::encodeName(m_nav + start)});
+        QVERIFY(app && QTest::qWaitForWindowActive(app->MainFrame()));
+        CSpanmeterView* view = app->MainFrame()->View();
+        SelectRows(*view, selected);
+        QSignalSpy started(view, &CSpanmeterView::scanStarted);
+        QSignalSpy finished(view, &CSpanmeterView::scanFinished);
+        for (const QString& key : keys) {
+            QVERIFY(view->hasFocus());
+            // Return and Enter as the keyboard sends them.
+            key == "Enter" ? QTest::keyClick(view, Qt::Key_Enter, Qt::KeypadModifier)
+                           : QTest::keySequence(view, QKeySequence(key));
+            QVERIFY(WaitForScan(finished, started.count()));
+        }
+        QCOMPARE(started.count(), scans);
+        QCOMPARE(QDir::currentPath(), m_nav + directory);
+        QCOMPARE(RowNames(*view), rows);
+    }
+
+    // What a screen reader is told: each tool bar button is named by its
+    // tooltip and reached by a key or a menu item; a menu item's name has no
+    // tab, and its key is the one the menu's text names. The list is a table
+    // of the cell texts.
+    void accessibleNames() {
+        CMainFrame frame;
+        QVERIFY(frame.OnCreate());
+        const auto view = ScannedView(m_nav);
+        frame.SetView(view.get());
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QSet<const QAction*> inMenus;
+        for (const QAction* menu : frame.menuBar()->actions()) {
+            QAccessibleInterface* items = QAccessible::queryAccessibleInterface(menu->menu());
+            QVERIFY(items != nullptr && items->childCount() == menu->menu()->actions().size());
+            for (int i = 0; i < items->childCount(); ++i) {
+                const QAction* action = menu->menu()->actions()[i];
+                inMenus.insert(action);
+                if (action->isSeparator())
+                    continue;
+                const auto command =
+                    std::ranges::find(CommandTable(), action->data().toInt(), &CommandInfo::id);
+                const QStringList text = QString(command->menuText).remove(u'&').split(u'\t');
+                QCOMPARE(items->child(i)->text(QAccessible::Name), text[0]);
+                if (text.size() > 1) // else the mnemonic
+                    QCOMPARE(items->child(i)->text(QAccessible::Accelerator), text[1]);
+            }
+        }
+        QToolBar* bar = frame.findChild<QToolBar*>();
+        for (QAction* action : bar->actions()) {
+            if (action->isSeparator())
+                continue;
+            // The hidden view button too, as it is when offered.
+            action->setVisible(true);
+            QAccessibleInterface* button =
+                QAccessible::queryAccessibleInterface(bar->widgetForAction(action));
+            QVERIFY(button != nullptr && !action->toolTip().isEmpty());
+            QCOMPARE(button->text(QAccessible::Name), action->toolTip());
+            QVERIFY2(inMenus.contains(action) || !action->shortcuts().isEmpty(),
+                     qPrintable(action->toolTip()));
+        }
+
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(view.get());
+        QCOMPARE(list->role(), QAccessible::Tree); // a table of rows and cells
+        QAccessibleTableInterface* table = list->tableInterface();
+        QVERIFY(table != nullptr && table->columnCount() == ColumnCount);
+        QCOMPARE(table->rowCount(), 3);
+        for (int column = 0; column < ColumnCount; ++column)
+            QCOMPARE(table->cellAt(1, column)->text(QAccessible::Name),
+                     view->List()->CellText(1, column));
     }
 
     void startDirectory_data() {

@@ -24,7 +24,13 @@ done <<'EOF_FILES'
 -rw-r--r-- bin/spanmeter.HLP
 -rw-r--r-- share/applications/spanmeter.desktop
 -rw-r--r-- share/icons/hicolor/16x16/apps/spanmeter.png
+-rw-r--r-- share/icons/hicolor/24x24/apps/spanmeter.png
 -rw-r--r-- share/icons/hicolor/32x32/apps/spanmeter.png
+-rw-r--r-- share/icons/hicolor/48x48/apps/spanmeter.png
+-rw-r--r-- share/icons/hicolor/64x64/apps/spanmeter.png
+-rw-r--r-- share/icons/hicolor/128x128/apps/spanmeter.png
+-rw-r--r-- share/icons/hicolor/256x256/apps/spanmeter.png
+-rw-r--r-- share/icons/hicolor/scalable/apps/spanmeter.svg
 -rw-r--r-- share/man/man1/spanmeter.1.gz
 -rw-r--r-- share/man/man1/spanmeter-report.1.gz
 -rw-r--r-- share/doc/spanmeter/copyright

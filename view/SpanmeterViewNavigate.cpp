@@ -85,6 +85,12 @@ void CSpanmeterView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         window()->close();
         return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // The keyboard's double-click: descends into the current row.
+        event->accept();
+        Descend();
+        return;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
         // Tab does nothing in the list and is not passed on.
