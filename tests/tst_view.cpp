@@ -9,6 +9,7 @@
 #include "view/COptionsDlg.h"
 #include "view/CellText.h"
 
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QPainter>
@@ -50,6 +51,15 @@ bool Shows(CSpanmeterView& view, int row, int column, const QString& text, bool 
                      Qt::TextSingleLine | Qt::AlignVCenter | side, text);
     painter.end();
     return cell == expected;
+}
+
+// The families installed here whose faces are fixed-pitch.
+QStringList FixedPitchFamilies() {
+    QStringList fixed;
+    for (const QString& family : QFontDatabase::families())
+        if (QFontDatabase::isFixedPitch(family) && !QFontDatabase::isPrivateFamily(family))
+            fixed.append(family);
+    return fixed;
 }
 
 // The store's values as "key=value" lines, sorted.
@@ -277,7 +287,7 @@ private slots:
     void options_data() {
         QTest::addColumn<QStringList>("stored"); // before the view starts
         // Buttons clicked in turn: T, D toggle Tree View and Fixed Date Format,
-        // F is Font select (picking Liberation Mono bold, 12 points), R
+        // F is Font select (picking an installed fixed-pitch face, bold, 12 points), R
         // Re-install, O OK and C Cancel; M picks Megabytes.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("after"); // the whole store; a change scans once
@@ -288,7 +298,7 @@ private slots:
         QTest::newRow("Megabytes") << QStringList() << "MO" << QStringList{"ByteModeView=2"};
         QTest::newRow("date form and font")
             << QStringList() << "DFO"
-            << QStringList{"DateMode=1", "fontname=Liberation Mono", "fontsize=12"};
+            << QStringList{"DateMode=1", "fontname=<picked>", "fontsize=12"};
         QTest::newRow("font, then Cancel") << QStringList() << "FC" << QStringList();
         QTest::newRow("Re-install, then Cancel") << QStringList() << "RC" << QStringList();
         // No entry selected: -1, stored unsigned, read as bytes.
@@ -299,6 +309,11 @@ private slots:
         QFETCH(QStringList, stored);
         QFETCH(QString, steps);
         QFETCH(QStringList, after);
+        // Whatever fixed-pitch face this machine has.
+        const QStringList fixed = FixedPitchFamilies();
+        QVERIFY(!fixed.isEmpty());
+        const QString picked = fixed.last();
+        after.replaceInStrings("<picked>", picked);
         for (const QString& value : stored)
             WriteRegString(value.section(u'=', 0, 0), value.section(u'=', 1));
         const auto view = ScannedView(m_tree.path());
@@ -316,8 +331,8 @@ private slots:
                         ->click();
             }));
             if (step == u'F') {
-                answers.append(On<QFontDialog>([](QFontDialog* fonts) {
-                    fonts->setCurrentFont(QFont("Liberation Mono", 12, QFont::Bold));
+                answers.append(On<QFontDialog>([picked](QFontDialog* fonts) {
+                    fonts->setCurrentFont(QFont(picked, 12, QFont::Bold));
                     fonts->accept();
                 }));
             } else if (step == u'R') {
@@ -330,7 +345,7 @@ private slots:
         QCOMPARE(started.count(), after == stored ? 0 : 1);
         QCOMPARE(view->List()->ColumnTitle(ColBytes), steps.contains(u'M') ? "Megabytes" : "Bytes");
         QCOMPARE(view->ColumnWidth(ColBytes), 200);
-        QCOMPARE(view->font().family(), steps.contains("FO") ? "Liberation Mono" : font.family());
+        QCOMPARE(view->font().family(), steps.contains("FO") ? picked : font.family());
         QCOMPARE(QFile::exists(ShellVerbDirectory() + "/spanmeter-directory.desktop"),
                  steps.contains(u'R'));
     }
