@@ -91,8 +91,12 @@ QStringList CFontSelectDlg::FixedPitchFamilies() {
 
 int CFontSelectDlg::TypedPoints() const {
     const QString text = m_sizeField->text().trimmed();
+    // A decimal sign of the user's locale or a point; no digit groups, so
+    // "10.5" is never read as 105.
+    QLocale user = locale();
+    user.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
-    double value = locale().toDouble(text, &ok);
+    double value = user.toDouble(text, &ok);
     if (!ok)
         value = QLocale::c().toDouble(text, &ok);
     // Whole points, the fraction dropped: 10.5 is 10.
