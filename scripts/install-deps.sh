@@ -5,7 +5,8 @@
 # It looks for what the build needs the way the build looks for it: a C++20
 # compiler, make (or ninja), CMake, Qt 6 through CMake's find_package, Qt's
 # offscreen platform for the headless tests, and a monospaced face behind the
-# list's Courier New; and for the tools some tests use, and ccache. Only what is missing is
+# list's Courier New (the tests take whichever faces are installed, so that is
+# all they need of fonts); and for the tools some tests use, and ccache. Only what is missing is
 # installed, with apt where there is apt; with everything present no package
 # manager is called. Where nothing can be installed, one line names what is
 # missing and CMake's configure step has the last word.

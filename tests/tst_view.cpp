@@ -6,12 +6,16 @@
 #include "app/Reinstall.h"
 #include "settings/SettingsStore.h"
 #include "settings/ShellVerbs.h"
+#include "view/CFontSelectDlg.h"
 #include "view/COptionsDlg.h"
 #include "view/CellText.h"
 
-#include <QFontDialog>
+#include <QFontDatabase>
 #include <QFontInfo>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPainter>
+#include <QPushButton>
 
 #include <climits>
 
@@ -50,6 +54,25 @@ bool Shows(CSpanmeterView& view, int row, int column, const QString& text, bool 
                      Qt::TextSingleLine | Qt::AlignVCenter | side, text);
     painter.end();
     return cell == expected;
+}
+
+// Whether the family's letters, digits and signs all advance alike, as
+// measured in its own face.
+bool AdvancesAlike(const QString& family) {
+    const QFontMetrics metrics(QFont(family, 12));
+    const int width = metrics.horizontalAdvance(u'_');
+    for (const char c : {'i', 'W', 'm', '0', '.', ' '})
+        if (metrics.horizontalAdvance(QChar(c)) != width)
+            return false;
+    return true;
+}
+
+// The families offered by a font choice.
+QStringList Offered(const CFontSelectDlg& dialog) {
+    QStringList families;
+    for (int row = 0; row < dialog.FamilyList()->count(); ++row)
+        families.append(dialog.FamilyList()->item(row)->text());
+    return families;
 }
 
 // The store's values as "key=value" lines, sorted.
@@ -277,7 +300,8 @@ private slots:
     void options_data() {
         QTest::addColumn<QStringList>("stored"); // before the view starts
         // Buttons clicked in turn: T, D toggle Tree View and Fixed Date Format,
-        // F is Font select (picking Liberation Mono bold, 12 points), R
+        // F is Font select (picking another face and typing 10.5 points), K
+        // Font select and OK there without a change, R
         // Re-install, O OK and C Cancel; M picks Megabytes.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("after"); // the whole store; a change scans once
@@ -288,8 +312,9 @@ private slots:
         QTest::newRow("Megabytes") << QStringList() << "MO" << QStringList{"ByteModeView=2"};
         QTest::newRow("date form and font")
             << QStringList() << "DFO"
-            << QStringList{"DateMode=1", "fontname=Liberation Mono", "fontsize=12"};
+            << QStringList{"DateMode=1", "fontname=<picked>", "fontsize=10"};
         QTest::newRow("font, then Cancel") << QStringList() << "FC" << QStringList();
+        QTest::newRow("font untouched") << QStringList() << "KO" << QStringList();
         QTest::newRow("Re-install, then Cancel") << QStringList() << "RC" << QStringList();
         // No entry selected: -1, stored unsigned, read as bytes.
         QTest::newRow("unknown unit")
@@ -299,6 +324,7 @@ private slots:
         QFETCH(QStringList, stored);
         QFETCH(QString, steps);
         QFETCH(QStringList, after);
+        QString picked; // whichever other face the font choice offers
         for (const QString& value : stored)
             WriteRegString(value.section(u'=', 0, 0), value.section(u'=', 1));
         const auto view = ScannedView(m_tree.path());
@@ -312,13 +338,19 @@ private slots:
                     dialog->Control(IDC_UNIT)->setProperty("currentIndex", 2);
                 else
                     qobject_cast<QAbstractButton*>(
-                        dialog->Control(kButtons[QString("TDFROC").indexOf(step)]))
+                        dialog->Control(
+                            kButtons[QString("TDFROC").indexOf(step == u'K' ? u'F' : step)]))
                         ->click();
             }));
-            if (step == u'F') {
-                answers.append(On<QFontDialog>([](QFontDialog* fonts) {
-                    fonts->setCurrentFont(QFont("Liberation Mono", 12, QFont::Bold));
-                    fonts->accept();
+            if (step == u'F' || step == u'K') {
+                answers.append(On<CFontSelectDlg>([step, &picked](CFontSelectDlg* fonts) {
+                    if (step == u'F') {
+                        QListWidget* list = fonts->FamilyList();
+                        list->setCurrentRow(list->currentRow() == 0 ? list->count() - 1 : 0);
+                        picked = list->currentItem()->text();
+                        fonts->SizeField()->setText("10.5");
+                    }
+                    fonts->OkButton()->click();
                 }));
             } else if (step == u'R') {
                 answers.append(ClickBox(QMessageBox::Yes));
@@ -326,13 +358,62 @@ private slots:
         }
         QSignalSpy started(view.get(), &CSpanmeterView::scanStarted);
         QVERIFY(AnswerModals([&] { view->OnOptions(); }, answers));
+        after.replaceInStrings("<picked>", picked);
         QCOMPARE(Stored(), after);
         QCOMPARE(started.count(), after == stored ? 0 : 1);
         QCOMPARE(view->List()->ColumnTitle(ColBytes), steps.contains(u'M') ? "Megabytes" : "Bytes");
         QCOMPARE(view->ColumnWidth(ColBytes), 200);
-        QCOMPARE(view->font().family(), steps.contains("FO") ? "Liberation Mono" : font.family());
+        QCOMPARE(view->font().family(), steps.contains("FO") ? picked : font.family());
         QCOMPARE(QFile::exists(ShellVerbDirectory() + "/spanmeter-directory.desktop"),
                  steps.contains(u'R'));
+    }
+
+    void fontSelect_data() {
+        QTest::addColumn<QString>("face");  // stored; "<offered>": the last family offered
+        QTest::addColumn<int>("points");    // stored
+        QTest::addColumn<QString>("typed"); // into the size field; null: nothing typed
+        QTest::addColumn<int>("result");    // the points kept; 0: OK refused
+        QTest::newRow("the default, untouched") << "Courier New" << 9 << QString() << 9;
+        QTest::newRow("a stored face") << "<offered>" << 14 << QString() << 14;
+        QTest::newRow("10.5 points") << "Courier New" << 9 << "10.5" << 10;
+        QTest::newRow("1 point") << "Courier New" << 9 << "1" << 1;
+        QTest::newRow("72 points") << "Courier New" << 9 << "72" << 72;
+        QTest::newRow("0.5 points") << "Courier New" << 9 << "0.5" << 0;
+        QTest::newRow("73 points") << "Courier New" << 9 << "73" << 0;
+        QTest::newRow("no number") << "Courier New" << 9 << "ten" << 0;
+        QTest::newRow("a stored 0") << "Courier New" << 0 << QString() << 0;
+    }
+    // The real font choice offers the fixed-pitch families of this machine and
+    // those only, starts at the stored face or at the one the list shows for
+    // it, keeps whole points and refuses sizes outside 1 to 72.
+    void fontSelect() {
+        QFETCH(QString, face);
+        QFETCH(int, points);
+        QFETCH(QString, typed);
+        QFETCH(int, result);
+        if (face == "<offered>")
+            face = CFontSelectDlg::FixedPitchFamilies().value(0);
+        CFontSelectDlg dialog(face, points);
+        const QStringList offered = Offered(dialog);
+        QVERIFY(!offered.isEmpty());
+        for (const QString& family : QFontDatabase::families())
+            QVERIFY2(AdvancesAlike(family) || !offered.contains(family), qPrintable(family));
+        for (const QString& family : offered)
+            QVERIFY2(AdvancesAlike(family), qPrintable(family));
+
+        const QString start = offered.contains(face) ? face : QFontInfo(QFont(face)).family();
+        const QListWidgetItem* current = dialog.FamilyList()->currentItem();
+        QCOMPARE(current != nullptr ? current->text() : QString(), start);
+        QCOMPARE(dialog.SizeField()->text(), QString::number(points));
+        if (!typed.isNull())
+            dialog.SizeField()->setText(typed);
+        QCOMPARE(dialog.OkButton()->isEnabled(), result != 0);
+        dialog.show();
+        dialog.accept();
+        QCOMPARE(dialog.result(), result != 0 ? QDialog::Accepted : QDialog::Rejected);
+        if (result != 0)
+            QCOMPARE(dialog.Face() + u'|' + QString::number(dialog.Points()),
+                     face + u'|' + QString::number(result));
     }
 
     void read_data() {

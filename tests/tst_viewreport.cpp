@@ -10,6 +10,7 @@
 
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrintPreviewDialog>
@@ -81,6 +82,22 @@ std::pair<CPrintLayout, int> Measured(CSpanmeterView& view, QPaintDevice* device
         layout.EndPrinting(&dc, &info);
     }
     return {layout, info.maxPage};
+}
+
+// An installed face, the application's own first, at the pixel size whose
+// average character is 7 pixels wide, as the example's display font has.
+QFont SevenWide() {
+    QStringList families = QFontDatabase::families();
+    families.prepend(QGuiApplication::font().family());
+    for (const QString& family : families) {
+        QFont font(family);
+        for (int pixels = 6; pixels <= 20; ++pixels) {
+            font.setPixelSize(pixels);
+            if (QFontMetrics(font).averageCharWidth() == 7)
+                return font;
+        }
+    }
+    return QGuiApplication::font();
 }
 
 } // namespace
@@ -273,7 +290,7 @@ private slots:
         QFETCH(int, meanwhile);
         const QString file = m_out.filePath(QTest::currentDataTag() + QString(".pdf"));
         auto view = PrintingView(QFileInfo(file).fileName());
-        view->SetListFont(CSpanmeterView::CreatePointFont("Liberation Mono", fontSize));
+        view->SetListFont(CSpanmeterView::CreatePointFont(view->font().family(), fontSize));
         FillRows(*view, 1);
         const int n = Measured(*view, view->Printer()).first.RowsPerPage();
         QCOMPARE(n == 1, fontSize == 40);
@@ -339,9 +356,7 @@ private slots:
         QFETCH(QList<int>, device);
         QFETCH(QList<int>, expected);
         const QFont appFont = QGuiApplication::font();
-        QFont sevenWide("Liberation Sans");
-        sevenWide.setPixelSize(12);
-        QGuiApplication::setFont(sevenWide);
+        QGuiApplication::setFont(SevenWide());
         const auto restore = qScopeGuard([&] { QGuiApplication::setFont(appFont); });
         QCOMPARE(QFontMetrics(QGuiApplication::font()).averageCharWidth(), 7);
 

@@ -10,6 +10,7 @@
 
 #include <ctime>
 #include <fcntl.h>
+#include <filesystem>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -88,6 +89,15 @@ QByteArray Snapshot(const QByteArray& root) {
     return find.waitForFinished() ? find.readAllStandardOutput() : QByteArray();
 }
 
+// Mounts a tmpfs on `folder` in a private mount namespace of this thread,
+// which later walking threads inherit: a tree changed there lives in memory
+// and is seen by no other process.
+bool PrivateTmpfs(const QString& folder) {
+    return ::unshare(CLONE_NEWNS) == 0 &&
+           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           ::mount("none", QFile::encodeName(folder).constData(), "tmpfs", 0, nullptr) == 0;
+}
+
 } // namespace
 
 class TestWalk : public QObject {
@@ -96,8 +106,9 @@ class TestWalk : public QObject {
 private slots:
     void results_data() {
         QTest::addColumn<QByteArrayList>("entries");
-        // "AT remove PATH", "AT link PATH": at directory AT the walk's hook removes
-        // PATH or swaps it for a link to "/".
+        // "AT remove PATH", "AT link PATH": the first time the walk reaches
+        // directory AT, its hook removes PATH or swaps it for a link to a
+        // sentinel directory beside the walked tree.
         QTest::addColumn<QByteArray>("change");
         QTest::addColumn<QByteArrayList>("expanded");
         QTest::addColumn<QByteArrayList>("compressed"); // empty: as expanded
@@ -141,7 +152,18 @@ private slots:
         qputenv("TZ", "UTC"); // the rows' dates are local
         ::tzset();
         QTemporaryDir tmp;
-        TreeMaker tree(tmp.path());
+        const bool changes = !change.isEmpty();
+        if (changes && !PrivateTmpfs(tmp.path()))
+            QSKIP("a tree is changed while walked only on a tmpfs of a private mount namespace, "
+                  "which cannot be made here");
+        const auto unmount = qScopeGuard([&] {
+            if (changes)
+                ::umount2(QFile::encodeName(tmp.path()).constData(), MNT_DETACH);
+        });
+        TreeMaker outside(tmp.path());
+        QVERIFY(outside.file("sentinel/keep", 7) && outside.dir("tree"));
+        const QByteArray sentinel = outside.absolute("sentinel");
+        TreeMaker tree(tmp.path() + "/tree");
         // Removes names that QTemporaryDir cannot.
         const auto cleanup = qScopeGuard([&] { tree.clear(); });
         const QByteArray root = tree.absolute(), target = tree.absolute(step.value(2));
@@ -151,12 +173,21 @@ private slots:
                 if (!change.isEmpty() || threads + view == 1)
                     QVERIFY2(tree.clear() && tree.build(entries), qPrintable(tree.error()));
                 const QByteArray before = Snapshot(root);
+                // Once only, and never through a link: a walk that came back
+                // would find the link and must not remove what it leads to.
+                std::atomic<bool> changed = false;
                 Recorder list = Scan(root, view, threads, [&](const std::string& dir) {
-                    if (!change.isEmpty() && dir == step[0].toStdString() &&
-                        QDir(QFile::decodeName(target)).removeRecursively() && step[1] == "link")
-                        tree.build({step[2] + "->/"});
+                    if (!changes || dir != step[0].toStdString() || changed.exchange(true))
+                        return;
+                    std::error_code error;
+                    std::filesystem::remove_all(target.constData(), error);
+                    if (step[1] == "link")
+                        tree.build({step[2] + "->" + sentinel});
                 });
-                if (change.isEmpty())
+                QCOMPARE(changed.load(), changes);
+                QVERIFY(QFileInfo(sentinel).isDir() && !QFileInfo(sentinel).isSymLink() &&
+                        QFileInfo(sentinel + "/keep").size() == 7);
+                if (!changes)
                     QCOMPARE(Snapshot(root), before);
                 CheckRows(list, view ? compressed : expanded, root);
                 QCOMPARE(list.title, root.toStdString() + "/");
@@ -213,16 +244,16 @@ private slots:
         // Made in memory where possible: 20,000 directories are slow on some disks.
         const QString memory = QFileInfo("/dev/shm").isWritable() ? "/dev/shm" : QDir::tempPath();
         QTemporaryDir tmp(memory + "/tst_walk-XXXXXX");
+        const bool isolated = PrivateTmpfs(tmp.path());
         TreeMaker tree(tmp.path());
         QVERIFY2(tree.build({"x=1", "A/a=2", "A/loop/", "B/tmp/"}) && tree.chain("deep", 10000),
                  qPrintable(tree.error()));
         // The start directory bound onto A/loop (a loop) and a file system with a
-        // file on B/tmp: neither is entered. The mounts are made in a namespace
-        // of this thread, which the walking threads inherit.
+        // file on B/tmp: neither is entered. The mounts are made only in the
+        // private namespace, over the private tmpfs.
         const QByteArray root = tree.absolute(), loop = root + "/A/loop", other = root + "/B/tmp";
         const bool mounted =
-            ::unshare(CLONE_NEWNS) == 0 &&
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+            isolated &&
             ::mount(root.constData(), loop.constData(), nullptr, MS_BIND, nullptr) == 0 &&
             ::mount("none", other.constData(), "tmpfs", 0, nullptr) == 0 &&
             tree.file("B/tmp/t", 100);
@@ -243,9 +274,11 @@ private slots:
         }
         ::umount2(loop.constData(), MNT_DETACH);
         ::umount2(other.constData(), MNT_DETACH);
-        QVERIFY(tree.clear());
+        // The private tmpfs goes with everything on it.
+        QVERIFY(isolated ? ::umount2(root.constData(), MNT_DETACH) == 0 : tree.clear());
         if (!mounted)
-            QSKIP("the deep tree passed; mounts cannot be made here");
+            QSKIP("the deep tree passed; mounts are made only in a private mount namespace, "
+                  "which cannot be made here");
     }
 };
 

@@ -2,15 +2,13 @@
 
 #include "app/DialogUnits.h"
 #include "app/Reinstall.h"
+#include "view/CFontSelectDlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-
-#include <cmath>
 
 namespace {
 
@@ -137,18 +135,10 @@ void COptionsDlg::accept() {
 }
 
 void COptionsDlg::OnSelectFont() {
-    QFont initial(m_fontName);
-    if (m_fontSize > 0)
-        initial.setPointSize(m_fontSize);
-    // Qt's own dialog: it offers fixed-pitch fonts only, as the list needs.
-    QFontDialog dialog(initial, this);
-    dialog.setOptions(QFontDialog::MonospacedFonts | QFontDialog::DontUseNativeDialog);
+    // Style, weight and effects are no part of the list font: face and whole points only.
+    CFontSelectDlg dialog(m_fontName, m_fontSize, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const QFont chosen = dialog.selectedFont();
-    // Whole points: 10.5 points give 10. Style, weight and effects are not kept.
-    const double points =
-        chosen.pointSizeF() > 0 ? chosen.pointSizeF() : QFontInfo(chosen).pointSizeF();
-    m_fontSize = static_cast<int>(std::lround(points * 10)) / 10;
-    m_fontName = chosen.family();
+    m_fontName = dialog.Face();
+    m_fontSize = dialog.Points();
 }
