@@ -185,6 +185,9 @@ private slots:
     // The machine's store stays where XDG_CONFIG_DIRS cannot move it; the
     // user's follows XDG_CONFIG_HOME as it is at start-up.
     void pinned() {
+        // Pinned once already, as by an earlier start-up in the same process.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("earlier")));
+        PinSettingsStore();
         qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_dir->path()));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("home config")));
         PinSettingsStore();
