@@ -9,7 +9,9 @@
 
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace {
 
@@ -47,6 +49,27 @@ std::optional<VerbFailure> WriteFile(const QString& path, const QString& text, b
     if (executable && !QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner |
                                                        QFile::ExeGroup | QFile::ExeOther))
         return VerbFailure{path, QStringLiteral("It cannot be made executable")};
+    return std::nullopt;
+}
+
+// Nautilus starts a script in the folder on display with the selected names
+// as its arguments, so the program itself is the script; a link that points
+// at nothing is not offered.
+std::optional<VerbFailure> WriteLink(const QString& path, const QString& target) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return VerbFailure{path, QStringLiteral("The folder %1 cannot be made").arg(folder)};
+    // Made beside the old link and renamed over it.
+    const QString fresh = path + QStringLiteral(".new");
+    QFile::remove(fresh);
+    std::error_code error;
+    std::filesystem::create_symlink(QFile::encodeName(target).toStdString(),
+                                    QFile::encodeName(fresh).toStdString(), error);
+    if (!error)
+        std::filesystem::rename(QFile::encodeName(fresh).toStdString(),
+                                QFile::encodeName(path).toStdString(), error);
+    if (error)
+        return VerbFailure{path, QString::fromLocal8Bit(error.message())};
     return std::nullopt;
 }
 
@@ -157,11 +180,12 @@ std::optional<VerbFailure> InstallShellVerbs(const VerbPlaces& places, const QSt
         const QString path = VerbFilePath(target, places);
         if (target == VerbTarget::Thunar) {
             note(WriteThunarAction(path, places, modulePath));
+        } else if (target == VerbTarget::Nautilus) {
+            note(WriteLink(path, modulePath));
         } else {
             // Dolphin runs service menus outside the system folders only when
             // they are executable.
-            const bool executable = target == VerbTarget::Nautilus || target == VerbTarget::Dolphin;
-            note(WriteFile(path, VerbFileText(target, modulePath), executable));
+            note(WriteFile(path, VerbFileText(target, modulePath), target == VerbTarget::Dolphin));
         }
     }
     const QDir applications(places.dataDir + QStringLiteral("/applications"));

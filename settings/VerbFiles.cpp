@@ -100,18 +100,8 @@ QString VerbFileText(VerbTarget target, const QString& modulePath) {
                               "Exec=%2 %f\n")
             .arg(tryExec, exec);
     case VerbTarget::Nautilus:
-        // Run in the folder on display with the selected names as arguments:
-        // without a selection that folder is the one to count, and a name
-        // that begins with "-" is no switch.
-        return QStringLiteral("#!/bin/sh\n"
-                              "# Spanmeter on the selected directory, or on the one on display.\n"
-                              "program=%1\n"
-                              "case $1 in\n"
-                              "'') exec \"$program\" ;;\n"
-                              "-*) exec \"$program\" \"./$1\" ;;\n"
-                              "*) exec \"$program\" \"$1\" ;;\n"
-                              "esac\n")
-            .arg(ShellWord(modulePath));
+        // A link to the program itself (see InstallShellVerbs).
+        return modulePath;
     case VerbTarget::Nemo: {
         // A list value: its separator is escaped too.
         QString dependency = tryExec;

@@ -10,7 +10,7 @@
 enum class VerbTarget {
     OpenWith, // a desktop entry that file managers list among all applications
     Dolphin,  // a KIO service menu
-    Nautilus, // a script of the Scripts menu
+    Nautilus, // a link in the Scripts menu's folder
     Nemo,     // a Nemo action
     Thunar,   // a custom action in Thunar's uca.xml
 };
@@ -22,7 +22,7 @@ QString DesktopExecWord(const QString& argument);
 QString ShellWord(const QString& argument);
 
 // The whole file that offers `modulePath` on a directory. For Thunar it is the
-// one <action> element that goes into uca.xml.
+// one <action> element that goes into uca.xml; for Nautilus the link's target.
 QString VerbFileText(VerbTarget target, const QString& modulePath);
 
 // uca.xml with the program's action in place of any earlier one, from the
