@@ -48,7 +48,7 @@ std::optional<QString> CannotWrite(const QString& fileName) {
     struct stat status {};
     if (::stat(path.constData(), &status) == 0) {
         if (!S_ISREG(status.st_mode))
-            return QStringLiteral("It is not a regular file.");
+            return QStringLiteral("Not a regular file");
         if (::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) != 0)
             return ErrnoText(errno);
         return std::nullopt;
@@ -108,7 +108,7 @@ std::optional<QString> StoreIn(const QString& fileName, const QString& valueName
     store.setValue(valueName, text);
     store.sync();
     if (store.status() == QSettings::AccessError)
-        return QStringLiteral("The file could not be written.");
+        return QStringLiteral("The file could not be written");
     return std::nullopt;
 }
 
