@@ -1,13 +1,23 @@
 #include "settings/SettingsStore.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QVariant>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 namespace {
 
@@ -17,20 +27,47 @@ constexpr qsizetype kMaxValueLength = 254;
 const QString kOrganization = QStringLiteral("Veldrun");
 const QString kApplication = QStringLiteral("Spanmeter");
 
-// The store's file, named without opening it: a settings object reads its
+// A store's file, named without opening it: a settings object reads its
 // files as it is made, and a FIFO there would wait for a writer for ever. An
 // organisation named below the store's file has no file of its own, so this
 // object opens nothing, and its file name begins with the store's.
-QString StoreFileName() {
+QString StoreFileName(QSettings::Scope scope) {
     const QString below = kOrganization + u'/' + kApplication + QStringLiteral(".conf/");
-    const QSettings named(QSettings::NativeFormat, QSettings::SystemScope, below);
+    const QSettings named(QSettings::NativeFormat, scope, below);
     return named.fileName().chopped(QStringLiteral("/.conf").size());
 }
 
-// The stored value as text, whatever type the store's parser gave it.
-std::optional<QString> ReadValueText(const QString& valueName) {
+QString ErrnoText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Why this process may not write the store `fileName`; nothing when it may.
+// A missing file's folders are made here, as writing it would make them.
+std::optional<QString> CannotWrite(const QString& fileName) {
+    const QByteArray path = QFile::encodeName(fileName);
+    struct stat status {};
+    if (::stat(path.constData(), &status) == 0) {
+        if (!S_ISREG(status.st_mode))
+            return QStringLiteral("Not a regular file");
+        if (::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) != 0)
+            return ErrnoText(errno);
+        return std::nullopt;
+    }
+    if (errno != ENOENT)
+        return ErrnoText(errno);
+    const std::filesystem::path folder = std::filesystem::path(path.toStdString()).parent_path();
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        return QString::fromLocal8Bit(error.message());
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        return ErrnoText(errno);
+    return std::nullopt;
+}
+
+// The stored value of one store as text, whatever type the store's parser gave it.
+std::optional<QString> ReadValueText(const QString& fileName, const QString& valueName) {
     // Only a regular file is read; anything else in its place is an empty store.
-    const QString fileName = StoreFileName();
     if (!QFileInfo(fileName).isFile()) {
         return std::nullopt;
     }
@@ -56,16 +93,44 @@ std::optional<QString> ReadValueText(const QString& valueName) {
     return text;
 }
 
-void WriteValueText(const QString& valueName, const QString& text) {
-    const QString fileName = StoreFileName();
-    const QFileInfo file(fileName);
-    if (file.exists() && !file.isFile()) {
-        return; // as for a store without write access
-    }
+// The user's value first: it is what this user chose over the machine's.
+std::optional<QString> ReadValueText(const QString& valueName) {
+    std::optional<QString> text = ReadValueText(UserStoreFile(), valueName);
+    return text ? text : ReadValueText(MachineStoreFile(), valueName);
+}
+
+// Writes one value into one store; the reason when it could not.
+std::optional<QString> StoreIn(const QString& fileName, const QString& valueName,
+                               const QString& text) {
+    if (std::optional<QString> reason = CannotWrite(fileName))
+        return reason;
     QSettings store(fileName, QSettings::NativeFormat);
     store.setValue(valueName, text);
-    // A store without write access keeps its old contents; that is not reported.
     store.sync();
+    if (store.status() == QSettings::AccessError)
+        return QStringLiteral("The file could not be written");
+    return std::nullopt;
+}
+
+std::optional<StoreFailure> WriteValueText(const QString& valueName, const QString& text) {
+    const QString machine = MachineStoreFile();
+    if (!StoreIn(machine, valueName, text)) {
+        // A value of the user's own store would hide the one just written.
+        const QString user = UserStoreFile();
+        const QFileInfo userFile(user);
+        if (userFile.isFile() &&
+            userFile.canonicalFilePath() != QFileInfo(machine).canonicalFilePath() &&
+            !CannotWrite(user)) {
+            QSettings store(user, QSettings::NativeFormat);
+            if (store.contains(valueName))
+                store.remove(valueName);
+        }
+        return std::nullopt;
+    }
+    const QString user = UserStoreFile();
+    if (std::optional<QString> reason = StoreIn(user, valueName, text))
+        return StoreFailure{user, *reason};
+    return std::nullopt;
 }
 
 bool IsBlank(QChar c) {
@@ -108,6 +173,16 @@ int ParseRegNumber(const QString& text) {
 
 void PinSettingsStore() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, QStringLiteral("/etc/xdg"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+}
+
+QString MachineStoreFile() {
+    return StoreFileName(QSettings::SystemScope);
+}
+
+QString UserStoreFile() {
+    return StoreFileName(QSettings::UserScope);
 }
 
 int ReadRegNumber(const QString& valueName, int defaultValue) {
@@ -119,10 +194,10 @@ QString ReadRegString(const QString& valueName, const QString& defaultValue) {
     return ReadValueText(valueName).value_or(defaultValue);
 }
 
-void WriteRegNumber(const QString& valueName, uint32_t value) {
-    WriteValueText(valueName, QString::number(value));
+std::optional<StoreFailure> WriteRegNumber(const QString& valueName, uint32_t value) {
+    return WriteValueText(valueName, QString::number(value));
 }
 
-void WriteRegString(const QString& valueName, const QString& value) {
-    WriteValueText(valueName, value);
+std::optional<StoreFailure> WriteRegString(const QString& valueName, const QString& value) {
+    return WriteValueText(valueName, value);
 }

@@ -1,29 +1,53 @@
 #pragma once
 
-#include <QString>
+#include "settings/VerbFiles.h"
 
-// The program's own file and the shell verbs that offer it on directories and
-// drives. On this platform a verb is a desktop entry in the system
-// applications directory that file managers list under "Open With".
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The program's own file and the shell verbs that offer it on directories
+// (drives are the directories where volumes are mounted): the file managers'
+// own context-menu actions and an "Open With" entry, never the default
+// handler of directories.
 
 // The full path of the running program file.
 QString GetModulePath();
 
-enum class ShellVerb {
-    Directory, // any directory
-    Drive,     // a mount point
+// Where the verbs go.
+struct VerbPlaces {
+    bool machineWide = false; // for every user: no per-user-only file managers
+    QString dataDir;          // holds applications/, kio/, nautilus/, nemo/
+    QString configDir;        // holds Thunar/uca.xml
+    // Where Thunar's shipped uca.xml is found when the user has none yet.
+    QStringList systemConfigDirs;
+    // Where the file managers' programs are looked for.
+    QStringList programDirs;
 };
 
-// The applications directory that receives the entries; empty restores the
-// system one (/usr/local/share/applications). Tests point it elsewhere.
-void SetShellVerbDirectory(const QString& directory);
-QString ShellVerbDirectory();
+// Root's verbs are machine-wide, below /usr/local/share; anyone else's are
+// their own, below $XDG_DATA_HOME and $XDG_CONFIG_HOME.
+VerbPlaces DefaultVerbPlaces();
+// The places that Re-install uses: the default, or what tests set (nothing
+// restores the default).
+VerbPlaces CurrentVerbPlaces();
+void SetVerbPlaces(const std::optional<VerbPlaces>& places);
 
-// The entry's file name in that directory.
-QString ShellVerbFileName(ShellVerb verb);
-// The whole desktop entry that starts `modulePath` on the chosen item.
-QString ShellVerbEntry(ShellVerb verb, const QString& modulePath);
+// The file managers that get their action: those installed or whose folder
+// exists; the "Open With" entry always.
+QList<VerbTarget> ChosenTargets(const VerbPlaces& places);
+QString VerbFilePath(VerbTarget target, const VerbPlaces& places);
 
-// Writes (or replaces) the verb's entry for this copy of the program. A
-// directory that cannot be written is not reported.
-void WriteShellVerb(ShellVerb verb);
+// A file that could not be written, and why.
+struct VerbFailure {
+    QString fileName;
+    QString reason;
+};
+
+// Writes (or replaces) every chosen verb for `modulePath` and removes the
+// entries of earlier versions, which made the program the default for
+// directories. Each file is written on its own: a failure does not stop the
+// others. The first failure, if any.
+std::optional<VerbFailure> InstallShellVerbs(const VerbPlaces& places, const QString& modulePath);

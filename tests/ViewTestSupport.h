@@ -7,6 +7,7 @@
 #include "app/CMainFrame.h"
 #include "app/CSpanmeterApp.h"
 #include "helpers/TreeMaker.h"
+#include "settings/SettingsStore.h"
 #include "view/CListControl.h"
 #include "view/CSpanmeterView.h"
 
@@ -22,10 +23,14 @@
 
 namespace viewtest {
 
-// Points the system-wide settings store at `folder` and empties it.
+// Points the machine's settings store at `folder` and the user's at a
+// configuration home below it, as the program pins them, and empties both.
 inline void UseEmptySettings(const QString& folder) {
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder + "/config-home"));
+    PinSettingsStore();
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, folder);
     QSettings(QSettings::NativeFormat, QSettings::SystemScope, "Veldrun", "Spanmeter").clear();
+    QFile::remove(UserStoreFile());
 }
 
 inline bool WaitForScan(const QSignalSpy& finished, qsizetype count = 1) {

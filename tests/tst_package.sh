@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package cpack makes from this build: every file at its place, the
-# Qt libraries among its dependencies, and lintian-clean where lintian is
+# Qt libraries among its dependencies, a removal that takes away the
+# machine-wide entries of its program, and lintian-clean where lintian is
 # installed: tst_package.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -36,6 +37,31 @@ done <<'EOF_FILES'
 -rw-r--r-- share/doc/spanmeter/copyright
 EOF_FILES
 dpkg-deb -f "$deb" Depends | grep -q "libqt6widgets6" || fail "Depends: $(dpkg-deb -f "$deb" Depends)"
+
+# The removal script, run on a tree of its own (dpkg names the root in
+# DPKG_ROOT): entries of the package's program and of earlier versions go,
+# another copy's entry and a link stay, and an upgrade removes nothing.
+dpkg-deb -e "$deb" "$work/control"
+[ -x "$work/control/postrm" ] || fail "no executable postrm in: $(ls -l "$work/control")"
+share=$work/root/usr/local/share
+plant() {
+    mkdir -p "$share/applications" "$share/kio/servicemenus" "$share/nemo/actions"
+    printf '[Desktop Entry]\nTryExec=/usr/bin/spanmeter\n' >"$share/applications/spanmeter-open-with.desktop"
+    printf '[Desktop Entry]\nTryExec=/opt/other/spanmeter\n' >"$share/kio/servicemenus/spanmeter.desktop"
+    printf '[Nemo Action]\nDependencies=/usr/bin/spanmeter;\n' >"$share/nemo/actions/spanmeter.nemo_action"
+    printf '[Desktop Entry]\nMimeType=inode/directory;\n' >"$share/applications/spanmeter-directory.desktop"
+    printf '[Desktop Entry]\nTryExec=/usr/bin/spanmeter\n' >"$work/elsewhere"
+    ln -sf "$work/elsewhere" "$share/applications/spanmeter-drive.desktop"
+}
+left() { (cd "$share" && find . -name '*spanmeter*' | sort | tr '\n' ' '); }
+plant
+DPKG_ROOT=$work/root sh "$work/control/postrm" upgrade 2.0 || fail "postrm upgrade failed"
+[ "$(left)" = "./applications/spanmeter-directory.desktop ./applications/spanmeter-drive.desktop ./applications/spanmeter-open-with.desktop ./kio/servicemenus/spanmeter.desktop ./nemo/actions/spanmeter.nemo_action " ] ||
+    fail "an upgrade removed entries: left $(left)"
+DPKG_ROOT=$work/root sh "$work/control/postrm" remove || fail "postrm remove failed"
+[ "$(left)" = "./applications/spanmeter-drive.desktop ./kio/servicemenus/spanmeter.desktop " ] ||
+    fail "after removal: left $(left)"
+[ -f "$work/elsewhere" ] || fail "the removal followed a link"
 
 if command -v lintian >/dev/null; then
     lintian --fail-on error,warning "$deb" >"$work/lintian" 2>&1 || fail "$(cat "$work/lintian")"
