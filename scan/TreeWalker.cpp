@@ -128,7 +128,7 @@ bool TreeWalker::ScanDirectory(int parentFd, const char* name, unsigned depth, b
         m_groupPart = {};
         m_groupLinks.clear();
         frame.endsGroupPart = true;
-        m_rows.push_back({{m_prefix, {}}, m_group});
+        m_rows.push_back({{m_prefix, {}}, m_group, 0, {}});
     }
 
     // A directory that cannot be opened or read, one on another file system and
@@ -364,7 +364,7 @@ void TreeWalker::AddRow(const std::string& prefix, const DirStats& stats) {
 }
 
 void TreeWalker::ReportUnreadable(int error) {
-    RowSlot notice{{m_prefix, {}}, nullptr, error};
+    RowSlot notice{{m_prefix, {}}, nullptr, error, {}};
     if (!notice.row.prefix.empty())
         notice.row.prefix.pop_back();
     m_rows.push_back(std::move(notice));
