@@ -380,6 +380,10 @@ bench_backup() {
         "gdu -n -p -s -a --no-prefix" "spanmeter-report")
     CMDS=("du -s -B1 $t" "du -s --apparent-size -b $t" "ncdu -0 -o $(q "$TMPD/ncdu.json") $t"
         "gdu -n -p -s --no-prefix $t" "gdu -n -p -s -a --no-prefix $t" "env LC_ALL=C $r $t")
+    if [ -n "$COMPARE" ]; then
+        LABELS+=("before: spanmeter-report")
+        CMDS+=("env LC_ALL=C $(q "$COMPARE") $t")
+    fi
     n=${#LABELS[@]}
     local totals=()
     for ((i = 0; i < n; i++)); do
@@ -387,7 +391,8 @@ bench_backup() {
         note "$name: warm-up ${LABELS[$i]}"
         run_once "${CMDS[$i]}" "" "$TMPD/bkout.$i"
         case $i in
-        0 | 1) totals[i]="| | $(awk '{ print $1 }' "$TMPD/bkout.$i")" ;;
+        0) totals[i]="| | $(awk '{ print $1 }' "$TMPD/bkout.$i")" ;;
+        1) totals[i]="| $(awk '{ print $1 }' "$TMPD/bkout.$i") |" ;;
         2)
             totals[i]=$(python3 -c '
 import json, sys
@@ -410,7 +415,7 @@ print(f"{files} | {asize} | {dsize}")' "$TMPD/ncdu.json")
             ;;
         3) totals[i]="| | $(awk '{ print $1 }' "$TMPD/bkout.$i")" ;;
         4) totals[i]="| $(awk '{ print $1 }' "$TMPD/bkout.$i") |" ;;
-        5) totals[i]=$(tr -d '\r' <"$TMPD/bkout.$i" | awk '$1 == "Total:" {
+        *) totals[i]=$(tr -d '\r' <"$TMPD/bkout.$i" | awk '$1 == "Total:" {
                 gsub(/\./, ""); print $2 " | " $3 " | " $4 }') ;;
         esac
     done
