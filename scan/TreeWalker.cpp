@@ -335,7 +335,7 @@ void TreeWalker::MaybeGiveWork() {
     // Below the first level the subtree belongs to this thread's group; a
     // first-level directory starts a group of its own where it is entered.
     task.group = frame.depth >= 1 ? m_group : nullptr;
-    auto ancestry = std::make_shared<Ancestry>();
+    auto ancestry = Ancestry::Make();
     ancestry->up = m_ancestry;
     ancestry->ids.reserve(index + 1);
     for (size_t level = 0; level <= index; ++level)
