@@ -113,6 +113,9 @@ private slots:
         };
         const QByteArray none = "\t\t-", n255(255, 'n');
         add("empty", {}, {none});
+        // Written files: with 4,096-byte clusters 4,096, 8,192 and 4,096 occupied.
+        add("worked tree", {"t=100", "A/a=5000", "A/C/c=10", "B/"},
+            {"\t100", "A\t5000", "A/C\t10", "B"}, {"\t100", "A\t5000,10", "B"});
         add("hidden", {".h/.g/f=3", ".k=4"}, {"\t4", ".h", ".h/.g\t3"}, {"\t4", ".h\t3"});
         // 1970-01-01 00:00 is a time like any other; so is an empty file's.
         add("equal and zero times", {"z=1@0", "Eq/a=1", "Eq/b=2", "Ep/a=10", "Ep/b=0@1263556800"},
