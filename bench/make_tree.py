@@ -18,6 +18,12 @@ comparable. The tree holds:
   * fixed modification times, whole seconds in 2001..2025 (UTC), for files,
     directories and the links themselves.
 
+With --snapshots N the tree is made as OUT/snap-00 and repeated N - 1 times
+(snap-01, ...) as a backup program keeps snapshots: the same directories, the
+same symbolic links, and every regular file a hard link to the first copy's.
+--images N adds N sparse disk images in OUT/images, 4 GiB each with 1 MiB
+written at three places.
+
 The summary line counts the directories below OUT (OUT itself not included),
 the regular files and the links; bytes is the sum of the regular files'
 apparent sizes.
@@ -163,6 +169,46 @@ def write_file(path, size, data, mtime):
         os.close(fd)
 
 
+def snapshot(first, copy):
+    """Repeats the tree `first` as `copy`: directories and links anew, files hard-linked."""
+    for here, subdirs, names in os.walk(first):
+        there = os.path.join(copy, os.path.relpath(here, first))
+        os.makedirs(there, exist_ok=True)
+        for name in subdirs + names:
+            src, dst = os.path.join(here, name), os.path.join(there, name)
+            if os.path.islink(src):
+                os.symlink(os.readlink(src), dst)
+                st = os.lstat(src)
+                os.utime(dst, ns=(st.st_mtime_ns, st.st_mtime_ns), follow_symlinks=False)
+            elif not os.path.isdir(src):
+                os.link(src, dst)
+    for here, _, _ in os.walk(first, topdown=False):
+        st = os.stat(here)
+        os.utime(os.path.join(copy, os.path.relpath(here, first)), ns=(st.st_mtime_ns, st.st_mtime_ns))
+
+
+def images(out, count, seed):
+    """Sparse disk images: 4 GiB each, 1 MiB of data at the start, the middle and the end."""
+    if count == 0:
+        return
+    folder = os.path.join(out, "images")
+    os.mkdir(folder)
+    data = random.Random(seed).randbytes(1 << 20)
+    size = 4 << 30
+    for k in range(count):
+        path = os.path.join(folder, f"disk-{k}.img")
+        fd = os.open(path, os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o644)
+        try:
+            os.ftruncate(fd, size)
+            for at in (0, size // 2, size - len(data)):
+                os.pwrite(fd, data, at)
+            t = FIRST_TIME + k * 86400
+            os.utime(fd, (t, t))
+        finally:
+            os.close(fd)
+    os.utime(folder, (FIRST_TIME, FIRST_TIME))
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("out", help="directory to make; must be absent or empty")
@@ -177,13 +223,22 @@ def main():
         metavar="BYTES",
         help="largest size of any file (default 64 GiB)",
     )
+    ap.add_argument("--snapshots", type=int, default=0, metavar="N",
+                    help="make the tree N times, files hard-linked (default 0: once, no snap-NN)")
+    ap.add_argument("--images", type=int, default=0, metavar="N",
+                    help="sparse 4 GiB disk images in OUT/images (default 0)")
     a = ap.parse_args()
+    top = a.out
+    if a.snapshots > 0:
+        a.out = os.path.join(top, "snap-00")
     if a.dirs < 0 or a.files < 0 or a.max_size < 0:
         ap.error("--dirs, --files and --max-size must not be negative")
     if a.depth < 1:
         ap.error("--depth must be at least 1")
-    if os.path.lexists(a.out) and (not os.path.isdir(a.out) or os.listdir(a.out)):
-        sys.exit(f"make_tree.py: {a.out} exists and is not an empty directory")
+    if a.snapshots < 0 or a.images < 0:
+        ap.error("--snapshots and --images must not be negative")
+    if os.path.lexists(top) and (not os.path.isdir(top) or os.listdir(top)):
+        sys.exit(f"make_tree.py: {top} exists and is not an empty directory")
 
     rng = random.Random(a.seed)
     data = random.Random(a.seed).randbytes(SMALL_CAP)
@@ -231,9 +286,16 @@ def main():
         t = random_time(rng)
         os.utime(os.path.join(a.out, rel), (t, t))
 
+    for k in range(1, a.snapshots):
+        snapshot(a.out, os.path.join(top, f"snap-{k:02d}"))
+    images(top, a.images, a.seed)
+    if top != a.out:
+        os.utime(top, (FIRST_TIME, FIRST_TIME))
+
     print(
         f"dirs={a.dirs} files={a.files} empty={empty} sparse={sparse} symlinks={links} "
-        f"bytes={total} depth={max(d for _, d in dirs)} seed={a.seed} out={a.out}"
+        f"bytes={total} depth={max(d for _, d in dirs)} seed={a.seed} "
+        f"snapshots={a.snapshots} images={a.images} out={top}"
     )
 
 

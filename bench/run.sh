@@ -14,8 +14,11 @@ Usage: bench/run.sh [--quick] [--runs N] [--cold-runs N] [--work DIR] [--no-buil
   --quick        small tree only, warm only (a fast check that everything runs)
   --runs N       timed warm runs per command after the warm-up (default 5, or $RUNS)
   --cold-runs N  cold runs per command (default 3, or $COLD_RUNS; 0 skips the round)
+  --backup-only  only the backup tree's totals and times ($BACKUP_RUNS runs, default 3)
   --work DIR     where the trees and results go (default bench/out)
   --no-build     use the binaries already in build-bench
+  --compare BIN  also time another spanmeter-report (an older build, say) in the
+                 same rounds, as "before: ..." lines
 
 $EXTRA_THREADS (for example "4 16") adds spanmeter-report -j N lines to both rounds.
 EOF
@@ -29,11 +32,17 @@ RUNS=${RUNS:-5}
 COLD_RUNS=${COLD_RUNS:-3}
 EXTRA_THREADS=${EXTRA_THREADS:-}
 QUICK=0
+BACKUP_ONLY=0
+COMPARE=""
 BUILD_IT=1
 
 # The trees: about 20,000 directories and 300,000 files, and a small one.
 LARGE_ARGS=(--dirs 20000 --files 300000 --depth 18 --seed 1)
 SMALL_ARGS=(--dirs 2000 --files 30000 --depth 12 --seed 2)
+# A backup disk: ten snapshots of the same 30,000 files, hard-linked, and a few
+# sparse disk images.
+BACKUP_ARGS=(--dirs 2000 --files 30000 --depth 12 --seed 3 --snapshots 10 --images 3)
+BACKUP_RUNS=${BACKUP_RUNS:-3}
 
 die() {
     echo "run.sh: $*" >&2
@@ -63,6 +72,12 @@ while [ $# -gt 0 ]; do
         ;;
     --work=*) WORK=${1#--work=} ;;
     --no-build) BUILD_IT=0 ;;
+    --backup-only) BACKUP_ONLY=1 ;;
+    --compare)
+        [ $# -ge 2 ] || die "--compare needs a program"
+        COMPARE=$2
+        shift
+        ;;
     -h | --help)
         usage
         exit 0
@@ -77,6 +92,7 @@ done
 [[ "$RUNS" =~ ^[1-9][0-9]*$ ]] || die "--runs must be a positive whole number, not '$RUNS'"
 [[ "$COLD_RUNS" =~ ^[0-9]+$ ]] || die "--cold-runs must be a whole number, not '$COLD_RUNS'"
 [[ "$EXTRA_THREADS" =~ ^[0-9\ ]*$ ]] || die "EXTRA_THREADS must list numbers, not '$EXTRA_THREADS'"
+[ -z "$COMPARE" ] || [ -x "$COMPARE" ] || die "--compare: $COMPARE is not a program"
 mkdir -p "$WORK"
 WORK=$(cd "$WORK" && pwd)
 TMPD=$(mktemp -d)
@@ -205,6 +221,15 @@ time_all() {
 
 q() { printf '%q' "$1"; }
 
+# With --compare: the other build's default lines, timed in the same rounds.
+add_compare() {
+    [ -n "$COMPARE" ] || return 0
+    local c
+    c=$(q "$COMPARE")
+    LABELS+=("before: spanmeter-report" "before: spanmeter-report -e")
+    CMDS+=("$c $1" "$c -e $1")
+}
+
 # --- one tree ---------------------------------------------------------------
 RESULTS="$TMPD/results"
 : >"$RESULTS"
@@ -241,6 +266,7 @@ bench_tree() {
         LABELS+=("spanmeter-report -j $n")
         CMDS+=("$r -j $n $t")
     done
+    add_compare "$t"
     time_all "$name"
     base=${MED_US[4]}
     [ "$base" -gt 0 ] || base=1
@@ -291,6 +317,7 @@ bench_cold() {
         LABELS+=("spanmeter-report -j $n")
         CMDS+=("$r -j $n $t")
     done
+    add_compare "$t"
     n=${#LABELS[@]}
     for ((i = 0; i < n; i++)); do : >"$TMPD/cold.$i"; done
     for ((run = 1; run <= COLD_RUNS; run++)); do
@@ -341,6 +368,79 @@ check_totals() {
     fi
 }
 
+# What each tool says the backup tree holds, and how long it takes to say it.
+# du and gdu count hard-linked files once and directories too; ncdu's totals
+# (read from its export) likewise; spanmeter-report counts every file entry
+# in Files and Bytes, hard links once in Occupied, and no directories.
+bench_backup() {
+    local name=$1 tree="$WORK/$1" t r i n
+    t=$(q "$tree")
+    r=$(q "$REPORT")
+    LABELS=("du -s -B1" "du -s --apparent-size -b" "ncdu -0 -o FILE" "gdu -n -p -s --no-prefix"
+        "gdu -n -p -s -a --no-prefix" "spanmeter-report")
+    CMDS=("du -s -B1 $t" "du -s --apparent-size -b $t" "ncdu -0 -o $(q "$TMPD/ncdu.json") $t"
+        "gdu -n -p -s --no-prefix $t" "gdu -n -p -s -a --no-prefix $t" "env LC_ALL=C $r $t")
+    if [ -n "$COMPARE" ]; then
+        LABELS+=("before: spanmeter-report")
+        CMDS+=("env LC_ALL=C $(q "$COMPARE") $t")
+    fi
+    n=${#LABELS[@]}
+    local totals=()
+    for ((i = 0; i < n; i++)); do
+        : >"$TMPD/bk.$i"
+        note "$name: warm-up ${LABELS[$i]}"
+        run_once "${CMDS[$i]}" "" "$TMPD/bkout.$i"
+        case $i in
+        0) totals[i]="| | $(awk '{ print $1 }' "$TMPD/bkout.$i")" ;;
+        1) totals[i]="| $(awk '{ print $1 }' "$TMPD/bkout.$i") |" ;;
+        2)
+            totals[i]=$(python3 -c '
+import json, sys
+seen, files, asize, dsize = set(), 0, 0, 0
+def walk(node, dev):
+    global files, asize, dsize
+    info = node[0] if isinstance(node, list) else node
+    dev = info.get("dev", dev)
+    if not isinstance(node, list):
+        files += 1
+    if not info.get("hlnkc") or (dev, info["ino"]) not in seen:
+        seen.add((dev, info.get("ino")))
+        asize += info.get("asize", 0)
+        dsize += info.get("dsize", 0)
+    if isinstance(node, list):
+        for child in node[1:]:
+            walk(child, dev)
+walk(json.load(open(sys.argv[1]))[3], 0)
+print(f"{files} | {asize} | {dsize}")' "$TMPD/ncdu.json")
+            ;;
+        3) totals[i]="| | $(awk '{ print $1 }' "$TMPD/bkout.$i")" ;;
+        4) totals[i]="| $(awk '{ print $1 }' "$TMPD/bkout.$i") |" ;;
+        *) totals[i]=$(tr -d '\r' <"$TMPD/bkout.$i" | awk '$1 == "Total:" {
+                gsub(/\./, ""); print $2 " | " $3 " | " $4 }') ;;
+        esac
+    done
+    for ((run = 1; run <= BACKUP_RUNS; run++)); do
+        note "$name: round $run of $BACKUP_RUNS"
+        for ((i = 0; i < n; i++)); do
+            run_once "${CMDS[$i]}" "$TMPD/bk.$i"
+        done
+    done
+    out ""
+    out "Tree '$name': $(tree_summary "$name")"
+    out "Totals (files | bytes | on disk) and median of $BACKUP_RUNS warm runs:"
+    out ""
+    out "| command | files | bytes | on disk | median s |"
+    out "|---|---|---|---|---|"
+    for ((i = 0; i < n; i++)); do
+        out "| \`${LABELS[$i]}\` | $(echo "${totals[$i]}" | awk -F' *[|] *' '{
+            for (f = 1; f <= 3; f++) {
+                v = $f; s = ""
+                while (length(v) > 3) { s = "," substr(v, length(v) - 2) s; v = substr(v, 1, length(v) - 3) }
+                printf "%s | ", v s
+            } }')$(cut -d' ' -f1 "$TMPD/bk.$i" | median | awk '{ printf "%.3f |", $1 / 1e6 }')"
+    done
+}
+
 goal() {
     out "$(awk -v what="$1" -v us="$2" -v b="$3" -v lim="$4" 'BEGIN { r = us / b;
         printf "  %-34s %8.2f      <= %.2f   %s", what, r, lim, (r <= lim + 1e-9 ? "met" : "MISSED") }')"
@@ -380,8 +480,10 @@ bench_window() {
 # --- main -------------------------------------------------------------------
 install_missing
 build
-prepare_tree small "${SMALL_ARGS[@]}"
-[ "$QUICK" -eq 1 ] || prepare_tree large "${LARGE_ARGS[@]}"
+if [ "$BACKUP_ONLY" -eq 0 ]; then
+    prepare_tree small "${SMALL_ARGS[@]}"
+    [ "$QUICK" -eq 1 ] || prepare_tree large "${LARGE_ARGS[@]}"
+fi
 
 out "Spanmeter benchmark, $(date -u '+%Y-%m-%d %H:%M UTC')"
 out "Host: $(nproc) CPUs, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo), $(uname -sr)"
@@ -389,7 +491,11 @@ out "Work folder: $WORK ($(findmnt -no FSTYPE -T "$WORK" 2>/dev/null || stat -f 
 out "Warm: one untimed run of each command, then the median of $RUNS runs in rounds."
 out "spanmeter-report without -j walks with its default number of threads."
 out "Load average at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
-if [ "$QUICK" -eq 1 ]; then
+if [ "$BACKUP_ONLY" -eq 1 ]; then
+    prepare_tree backup "${BACKUP_ARGS[@]}"
+    bench_backup backup
+    dest="$WORK/results-backup.txt"
+elif [ "$QUICK" -eq 1 ]; then
     bench_tree small
     if [ -n "$WINDOW_BENCH" ]; then bench_window small; fi
     dest="$WORK/results-quick.txt"
@@ -398,6 +504,8 @@ else
     bench_tree large
     if [ -n "$WINDOW_BENCH" ]; then bench_window large; fi
     bench_cold large
+    prepare_tree backup "${BACKUP_ARGS[@]}"
+    bench_backup backup
     dest="$WORK/results.txt"
 fi
 out ""

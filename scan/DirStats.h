@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 // Statistics of one directory, of one group of directories or of a whole scan.
@@ -7,7 +8,7 @@
 struct DirStats {
     uint32_t files = 0;    // directories are never counted
     uint64_t bytes = 0;    // sum of the files' sizes
-    uint64_t occupied = 0; // sum of the sizes, each rounded up to whole clusters
+    uint64_t occupied = 0; // space the files take on the volume (see OccupiedBytes)
     uint64_t newest = 0;   // newest last-write time as a file time; 0 while no file was counted
 
     void AddFile(uint64_t size, uint64_t occupiedBytes, uint64_t writeTime) {
@@ -53,4 +54,12 @@ inline uint64_t FileTimeFromUnix(int64_t seconds, int64_t nanoseconds) {
 inline uint64_t RoundToClusters(uint64_t size, uint32_t clusterSize) {
     const uint64_t clusters = size / clusterSize + (size % clusterSize != 0 ? 1 : 0);
     return clusters * clusterSize;
+}
+
+// The space a file takes on the volume: its size in whole clusters, or what the
+// file system reports as allocated (`blocks` of 512 bytes) when that is less,
+// as for sparse, compressed and inline files. A never-written file takes 0.
+inline uint64_t OccupiedBytes(uint64_t size, int64_t blocks, uint32_t clusterSize) {
+    const uint64_t allocated = blocks > 0 ? static_cast<uint64_t>(blocks) * 512 : 0;
+    return std::min(RoundToClusters(size, clusterSize), allocated);
 }

@@ -22,7 +22,9 @@ struct ScanRequest {
 // directory on this file system, adds the rows of the chosen view, sorts them
 // by name and shows the totals. However many threads walk, the rows reach
 // `feed` in the order of a walk by one thread, with the totals of the rows so
-// far. The walk looks at `stop` at every directory it enters; once it is set
+// far. Occupied is what the volume holds for each file (OccupiedBytes), and a
+// file with several links adds it once, in its first row of that order. The
+// walk looks at `stop` at every directory it enters; once it is set
 // the scan ends with "Operation interrupted", and the rows handed over are the
 // first ones of that order. Returns true when the walk completed.
 // Never writes to the tree, never follows a symbolic link, never opens anything

@@ -79,9 +79,14 @@ void RowOrder::Close(Segment* segment) {
     HandOver();
 }
 
-bool RowOrder::EndGroupPart(Group* group, const DirStats& part) {
+bool RowOrder::EndGroupPart(Group* group, const DirStats& part, std::vector<LinkedFile>& links) {
     std::lock_guard lock(m_mutex);
     group->stats.Add(part);
+    if (group->links.empty())
+        group->links.swap(links);
+    else
+        group->links.insert(group->links.end(), links.begin(), links.end());
+    links.clear();
     if (group->parts.fetch_sub(1) != 1)
         return false;
     HandOver();
@@ -99,6 +104,14 @@ DirStats RowOrder::Handed() {
     return m_handed;
 }
 
+uint64_t RowOrder::MetBefore(const std::vector<LinkedFile>& links) {
+    uint64_t met = 0;
+    for (const LinkedFile& file : links)
+        if (!m_linked.insert(file).second)
+            met += file.occupied;
+    return met;
+}
+
 void RowOrder::HandOver() {
     std::vector<PendingRow> batch;
     bool moved = false;
@@ -110,7 +123,9 @@ void RowOrder::HandOver() {
                 if (slot.group->parts.load() != 0)
                     break; // the group is still being walked
                 slot.row.stats = slot.group->stats;
+                slot.row.stats.occupied -= MetBefore(slot.group->links);
             }
+            slot.row.stats.occupied -= MetBefore(slot.links);
             if (slot.error != 0) {
                 if (!batch.empty())
                     m_feed.AppendRows(std::exchange(batch, {}), m_format, m_handed);

@@ -81,6 +81,7 @@ void TreeWalker::RunTask(WalkTask& task) {
     m_segment = task.segment;
     m_group = task.group;
     m_groupPart = {};
+    m_groupLinks.clear();
     // The parent's descriptor stays open while the subtree is walked: the
     // first level is reopened from it if descriptors ran out.
     m_anchorFd = std::exchange(task.parentFd, -1);
@@ -125,13 +126,15 @@ bool TreeWalker::ScanDirectory(int parentFd, const char* name, unsigned depth, b
         // whole subtree has been walked, by whichever threads.
         m_group = m_shared.NewGroup();
         m_groupPart = {};
+        m_groupLinks.clear();
         frame.endsGroupPart = true;
-        m_rows.push_back({{m_prefix, {}}, m_group});
+        m_rows.push_back({{m_prefix, {}}, m_group, 0, {}});
     }
 
     // A directory that cannot be opened or read, one on another file system and
     // one already on the current path (a bind-mount loop) all count as empty.
     DirStats own;
+    m_links.clear();
     int error = 0;
     const int fd = parentFd >= 0 ? OpenDirectory(parentFd, name) : -1;
     if (fd < 0) {
@@ -163,10 +166,12 @@ bool TreeWalker::ScanDirectory(int parentFd, const char* name, unsigned depth, b
     if (error != 0)
         ReportUnreadable(error);
 
-    if (m_group != nullptr)
+    if (m_group != nullptr) {
         m_groupPart.Add(own);
-    if (!m_compressed || depth == 0)
+        m_groupLinks.insert(m_groupLinks.end(), m_links.begin(), m_links.end());
+    } else if (!m_compressed || depth == 0) {
         AddRow(m_prefix, own);
+    }
 
     m_pending += frame.end - frame.first;
     m_frames.push_back(frame);
@@ -207,8 +212,10 @@ int TreeWalker::ListDirectory(int fd, DirStats& own) {
                 continue;
             }
             const uint64_t size = st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
-            own.AddFile(size, RoundToClusters(size, m_clusterSize),
-                        FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
+            const uint64_t occupied = OccupiedBytes(size, st.st_blocks, m_clusterSize);
+            own.AddFile(size, occupied, FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
+            if (st.st_nlink > 1)
+                m_links.push_back({st.st_dev, st.st_ino, occupied});
         }
     }
     return error;
@@ -328,7 +335,7 @@ void TreeWalker::MaybeGiveWork() {
     // Below the first level the subtree belongs to this thread's group; a
     // first-level directory starts a group of its own where it is entered.
     task.group = frame.depth >= 1 ? m_group : nullptr;
-    auto ancestry = std::make_shared<Ancestry>();
+    auto ancestry = Ancestry::Make();
     ancestry->up = m_ancestry;
     ancestry->ids.reserve(index + 1);
     for (size_t level = 0; level <= index; ++level)
@@ -346,17 +353,18 @@ void TreeWalker::EndGroupPart() {
     m_group = nullptr;
     // The slot of the group's row may still be in this thread's batch.
     FlushRows(true);
-    m_order.EndGroupPart(group, m_groupPart);
+    m_order.EndGroupPart(group, m_groupPart, m_groupLinks);
     m_groupPart = {};
 }
 
 void TreeWalker::AddRow(const std::string& prefix, const DirStats& stats) {
-    m_rows.push_back({{prefix, stats}, nullptr});
+    m_rows.push_back({{prefix, stats}, nullptr, 0, std::move(m_links)});
+    m_links.clear();
     FlushRows(false);
 }
 
 void TreeWalker::ReportUnreadable(int error) {
-    RowSlot notice{{m_prefix, {}}, nullptr, error};
+    RowSlot notice{{m_prefix, {}}, nullptr, error, {}};
     if (!notice.row.prefix.empty())
         notice.row.prefix.pop_back();
     m_rows.push_back(std::move(notice));

@@ -109,6 +109,9 @@ private:
 
     Group* m_group = nullptr; // the compressed view's current group
     DirStats m_groupPart;     // what this thread counted for it
+    // Files with several links: of the directory just listed, and of the group part.
+    std::vector<LinkedFile> m_links;
+    std::vector<LinkedFile> m_groupLinks;
 
     RowOrder& m_order;
     RowOrder::Segment* m_segment = nullptr; // where this thread's rows go

@@ -11,6 +11,26 @@ constexpr size_t kKeptLevels = 24;
 #include <unistd.h>
 #include <utility>
 
+std::shared_ptr<Ancestry> Ancestry::Make() {
+    return std::shared_ptr<Ancestry>(new Ancestry, Release{});
+}
+
+void Ancestry::Release::operator()(const Ancestry* link) const {
+    thread_local const Ancestry* queue = nullptr;
+    thread_local bool releasing = false;
+    link->m_nextGone = queue;
+    queue = link;
+    if (releasing)
+        return; // the loop below deletes it
+    releasing = true;
+    while (queue != nullptr) {
+        const Ancestry* gone = queue;
+        queue = gone->m_nextGone;
+        delete gone; // lets go of its `up`, which may queue that one
+    }
+    releasing = false;
+}
+
 WalkShared::WalkShared(const ScanRequest& request, ScanFeed& feed, const std::atomic<bool>& stop,
                        uint32_t clusterSize, int threads)
     : m_request(request), m_feed(feed), m_stop(stop), m_clusterSize(clusterSize),

@@ -31,20 +31,17 @@ struct DirIdHash {
 };
 
 // The directories above a handed-over subtree, outermost first in each link.
-// Shared read-only by every subtree handed on from below it.
+// Shared read-only by every subtree handed on from below it. Made by Make, so
+// that a long chain is released link by link instead of recursively.
 struct Ancestry {
-    mutable std::shared_ptr<const Ancestry> up;
+    std::shared_ptr<const Ancestry> up;
     std::vector<DirId> ids;
 
     Ancestry() = default;
     Ancestry(const Ancestry&) = delete;
     Ancestry& operator=(const Ancestry&) = delete;
-    // Releases a long chain link by link instead of recursively.
-    ~Ancestry() {
-        std::shared_ptr<const Ancestry> next = std::move(up);
-        while (next && next.use_count() == 1)
-            next = std::move(next->up);
-    }
+
+    static std::shared_ptr<Ancestry> Make();
 
     bool Contains(DirId id) const {
         for (const Ancestry* link = this; link != nullptr; link = link->up.get())
@@ -53,6 +50,15 @@ struct Ancestry {
                     return true;
         return false;
     }
+
+private:
+    // Deletes the links whose last owner let go. The shared pointer decides
+    // that, with the ordering its count gives; a link deleted while another
+    // is being deleted on this thread waits in a queue through m_nextGone.
+    struct Release {
+        void operator()(const Ancestry* link) const;
+    };
+    mutable const Ancestry* m_nextGone = nullptr;
 };
 
 // A subdirectory handed from a busy walking thread to an idle one.

@@ -66,6 +66,10 @@ private slots:
         add("KB 1,025", Row(1025, 1), "a|       2|               2|               3|2004-07-09");
         add("no bytes: no date", Row(0, 1),
             "a|       2|               -|               -|         -");
+        // Occupied: whole clusters in 64 bits, but never more than the volume holds.
+        add("5,000,000,000 in clusters", std::to_string(OccupiedBytes(5000000000, 9765640, 4096)),
+            "5000003584");
+        add("sparse: what it holds", std::to_string(OccupiedBytes(5000000000, 16, 4096)), "8192");
         const std::string b15(15, ' ');
         add("totals line", TotalsLine({3, 5000, 8192, 0}, {}),
             "Total:  " + b15.substr(5) + "3 files  " + b15 + "5.000 bytes    " + b15 +
@@ -106,8 +110,18 @@ private slots:
         add("case does not matter", Order(0, "Docs", "dOCS"), "==");
         // Letters of any script by code point, case folded; other bytes by value.
         add("\u00c4pfel", Order(0, "\xc3\x84pfel", "\xc3\xa4pfel"), "==");
-        add("\u00c9clair", Order(0, "\xc3\x89" "clair", "\xc3\xa9" "clair"), "==");
-        add("\u00e4 before \u00c9", Order(0, "\xc3\xa4pfel", "\xc3\x89" "clair"), "<>");
+        add("\u00c9clair",
+            Order(0,
+                  "\xc3\x89"
+                  "clair",
+                  "\xc3\xa9"
+                  "clair"),
+            "==");
+        add("\u00e4 before \u00c9",
+            Order(0, "\xc3\xa4pfel",
+                  "\xc3\x89"
+                  "clair"),
+            "<>");
         add("'_' before 'a'", Order(0, "_x", "ax"), "<>");
         add("Z before \u00e4", Order(0, "Z", "\xc3\xa4"), "<>");
         add("invalid bytes by value", Order(0, "a\xc4", "a\xe4"), "<>");

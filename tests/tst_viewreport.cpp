@@ -109,6 +109,9 @@ class TestViewReport : public QObject {
     QTemporaryDir m_dir;
     QString m_root = QFileInfo(m_dir.path()).canonicalFilePath(); // as the scan names it
     QTemporaryDir m_out;
+    // A sparse image and a file with three links in two directories.
+    QTemporaryDir m_linkedDir;
+    QString m_linked = QFileInfo(m_linkedDir.path()).canonicalFilePath();
 
     // A scanned, shown view printing into `file` on A7 paper.
     std::unique_ptr<CSpanmeterView> PrintingView(const QString& file) {
@@ -135,6 +138,9 @@ private slots:
                      tree.file("small/own.bin", 10) && tree.file("small/a/x.bin", 20) &&
                      tree.dir("empty") && tree.dir("docs/" + QByteArray(60, 'n')),
                  qPrintable(tree.error()));
+        TreeMaker linked(m_linked);
+        QVERIFY2(linked.build({"disk.img=10485760~5000", "a/f=5000", "b/f2=>a/f", "b/f3=>a/f"}),
+                 qPrintable(linked.error()));
     }
     void init() { UseEmptySettings(m_settings.path()); }
 
@@ -151,14 +157,16 @@ private slots:
         QFETCH(uint32_t, unit);
         QFETCH(QStringList, arguments);
         WriteRegNumber("ByteModeView", unit);
-        const auto view = ScannedView(m_root, arguments.contains("-e"));
-        QProcess tool;
-        tool.start(SPANMETER_BINARY_DIR "/spanmeter-report", arguments << m_root);
-        QVERIFY(tool.waitForFinished(20000) && tool.exitCode() == 0);
-        const QByteArrayList expected = Lines(tool.readAllStandardOutput().toStdString());
-        const QByteArrayList actual = Lines(view->BuildReport());
-        QVERIFY(actual.last().startsWith("Free:"));
-        QCOMPARE(actual.mid(0, actual.size() - 1), expected.mid(0, expected.size() - 1));
+        for (const QString& root : {m_root, m_linked}) {
+            const auto view = ScannedView(root, arguments.contains("-e"));
+            QProcess tool;
+            tool.start(SPANMETER_BINARY_DIR "/spanmeter-report", QStringList(arguments) << root);
+            QVERIFY(tool.waitForFinished(20000) && tool.exitCode() == 0);
+            const QByteArrayList expected = Lines(tool.readAllStandardOutput().toStdString());
+            const QByteArrayList actual = Lines(view->BuildReport());
+            QVERIFY(actual.last().startsWith("Free:"));
+            QCOMPARE(actual.mid(0, actual.size() - 1), expected.mid(0, expected.size() - 1));
+        }
     }
 
     // Widened and narrowed columns and a sort by Bytes show in the report.

@@ -58,7 +58,9 @@ QByteArrayList Rows(const MemoryList& list) {
 
 // Compares the rows with "name\tsizes[\tdate]" in the order of the final sort,
 // where sizes lists the sizes of the row's files ("100,5000"), each occupying
-// whole clusters of the volume that holds `root`; the totals must be the sums.
+// whole clusters of the volume that holds `root`, or "SIZE~HELD" for a file
+// that holds only HELD bytes in clusters (sparse, inline or counted elsewhere);
+// the totals must be the sums.
 void CheckRows(const MemoryList& list, const QByteArrayList& expected, const QByteArray& root) {
     struct statvfs volume {};
     const quint64 cluster = ::statvfs(root.constData(), &volume) == 0 ? volume.f_frsize : 0;
@@ -68,8 +70,11 @@ void CheckRows(const MemoryList& list, const QByteArrayList& expected, const QBy
     for (qsizetype i = 0; i < expected.size(); ++i) {
         const QByteArrayList field = expected[i].split('\t');
         DirStats n;
-        for (const QString& s : QString(field.value(1)).split(',', Qt::SkipEmptyParts))
-            n.AddFile(s.toULongLong(), (s.toULongLong() + cluster - 1) / cluster * cluster, 0);
+        for (const QString& s : QString(field.value(1)).split(',', Qt::SkipEmptyParts)) {
+            const quint64 size = s.section('~', 0, 0).toULongLong();
+            const quint64 held = s.contains('~') ? s.section('~', 1).toULongLong() : size;
+            n.AddFile(size, (held + cluster - 1) / cluster * cluster, 0);
+        }
         total.Add(n);
         want << field[0] + '|' + text(n.files) + '|' + text(n.bytes) + '|' + text(n.occupied) +
                     '|' + field.value(2);
@@ -119,11 +124,19 @@ private slots:
         };
         const QByteArray none = "\t\t-", n255(255, 'n');
         add("empty", {}, {none});
+        // Written files: with 4,096-byte clusters 4,096, 8,192 and 4,096 occupied.
+        add("worked tree", {"t=100", "A/a=5000", "A/C/c=10", "B/"},
+            {"\t100", "A\t5000", "A/C\t10", "B"}, {"\t100", "A\t5000,10", "B"});
         add("hidden", {".h/.g/f=3", ".k=4"}, {"\t4", ".h", ".h/.g\t3"}, {"\t4", ".h\t3"});
         // 1970-01-01 00:00 is a time like any other; so is an empty file's.
         add("equal and zero times", {"z=1@0", "Eq/a=1", "Eq/b=2", "Ep/a=10", "Ep/b=0@1263556800"},
             {"\t1\t1970-01-01", "Ep\t10,0\t2010-01-15", "Eq\t1,2\t2004-07-09"});
-        add("sparse 5,000,000,000 bytes", {"big/huge=5000000000"}, {"", "big\t5000000000"});
+        // Sparse files count what they hold; 5,000,000,000 bytes add their full size.
+        add("sparse files", {"big/huge=5000000000~0", "big/part=10485760~5000"},
+            {"", "big\t5000000000~0,10485760~5000"});
+        // Occupied once, in the first row: the start directory's.
+        add("three links in two directories", {"h=5000", "A/h2=>h", "A/h3=>h", "A/x=1"},
+            {"\t5000", "A\t5000~0,5000~0,1"});
         // More entries with long names than one read of the directory returns.
         QByteArrayList many;
         for (int i = 0; i < 1500; ++i)
@@ -131,11 +144,11 @@ private slots:
         add("1,500 entries", many, {"", "many\t" + QByteArrayList(1500, "1").join(',')});
         add("odd names", {"a b/x=1", "a&b/y=2", "new\nline/z=3", "\xff\xfe/w=4", n255 + "/f=5"},
             {"", "a b\t1", "a&b\t2", "new\nline\t3", n255 + "\t5", "\xff\xfe\t4"});
-        // Links count as files of their own size and are never followed, loops
-        // included; a FIFO counts as a file and is never opened.
+        // Links count as files of their own size, held in the inode, and are
+        // never followed, loops included; a FIFO counts as a file and is never opened.
         add("links and a FIFO",
             {"d/f=9", "link->d", "loop->.", "up->..", "gone->x", "d/up->../d", "p|"},
-            {"\t1,1,2,1,0", "d\t9,4"});
+            {"\t1~0,1~0,2~0,1~0,0", "d\t9,4~0"});
         const QByteArrayList tree{"x=1", "A/a=2", "A/C/c=3", "A/C/E/e=4", "B/b=5"};
         add("directory removed while walked", tree, {"\t1", "A\t2", "A/C\t3", "A/C/E", "B\t5"},
             {"\t1", "A\t2,3", "B\t5"}, "A/C/E/ remove A/C");

@@ -13,8 +13,9 @@
 //   QVERIFY2(t.ok(), qPrintable(t.error()));
 //
 // Paths are "/"-separated bytes relative to the root; a name may hold any byte
-// but "/" and NUL. Files are sparse, so any size costs no disk space. Each call
-// returns false on failure, and the first failure is kept in error().
+// but "/" and NUL. Files are written in full, as programs write them, unless
+// made sparse. Each call returns false on failure, and the first failure is
+// kept in error().
 class TreeMaker {
 public:
     // Leave the modification time as the system set it.
@@ -25,9 +26,14 @@ public:
     // A directory and its parents; one that exists already is fine.
     bool dir(const QByteArray& path);
     // A file of `size` bytes, last written at `mtime` seconds since 1970 UTC.
-    bool file(const QByteArray& path, int64_t size = 0, int64_t mtime = kNoTime);
-    // Entries: "a/b/" a directory, "a/f=SIZE[@MTIME]" a file (written 2004-07-09
-    // 12:00 UTC unless given), "a/l->TARGET" a symbolic link, "a/p|" a FIFO.
+    // With `written` at least 0 it is sparse: only its first `written` bytes
+    // are written, the rest holds no disk space.
+    bool file(const QByteArray& path, int64_t size = 0, int64_t mtime = kNoTime,
+              int64_t written = -1);
+    // Entries: "a/b/" a directory, "a/f=SIZE[~WRITTEN][@MTIME]" a file (sparse
+    // with "~"; last written 2004-07-09 12:00 UTC unless given), "a/l->TARGET"
+    // a symbolic link, "a/h=>FILE" one more link to FILE (relative to the
+    // root), "a/p|" a FIFO.
     bool build(const QByteArrayList& entries);
     // `levels` nested directories path/d/d/..., each also holding an empty file
     // e/f. Made through descriptors: the deep paths are far beyond PATH_MAX.
