@@ -1,5 +1,7 @@
 #include "scan/TreeWalker.h"
 
+#include "scan/OccupiedBytes.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -31,7 +33,7 @@ bool IsChange(int error) {
 
 TreeWalker::TreeWalker(WalkShared& shared)
     : m_shared(shared), m_clusterSize(shared.ClusterSize()), m_compressed(shared.Compressed()),
-      m_buffer(new char[kBufferSize]), m_order(shared.Order()),
+      m_listsFiles(shared.ListsFiles()), m_buffer(new char[kBufferSize]), m_order(shared.Order()),
       m_lastFlush(std::chrono::steady_clock::now()) {}
 
 TreeWalker::~TreeWalker() {
@@ -133,12 +135,19 @@ bool TreeWalker::ScanDirectory(int parentFd, const char* name, unsigned depth, b
     // one already on the current path (a bind-mount loop) all count as empty.
     DirStats own;
     int error = 0;
+    if (m_listsFiles)
+        m_listing = std::make_unique<DirListing>();
     const int fd = parentFd >= 0 ? OpenDirectory(parentFd, name) : -1;
     if (fd < 0) {
         error = parentFd >= 0 && !IsChange(errno) ? errno : 0;
     } else {
         struct stat st;
         bool enter = ::fstat(fd, &st) == 0;
+        if (enter && m_listing) {
+            m_listing->haveMtime = true;
+            m_listing->mtime = st.st_mtim.tv_sec;
+            m_listing->otherFileSystem = !isStart && st.st_dev != m_shared.StartDevice();
+        }
         if (enter) {
             frame.id = {st.st_dev, st.st_ino};
             if (isStart)
@@ -162,6 +171,8 @@ bool TreeWalker::ScanDirectory(int parentFd, const char* name, unsigned depth, b
     }
     if (error != 0)
         ReportUnreadable(error);
+    if (m_listing)
+        m_listing->readError = error != 0;
 
     if (m_group != nullptr)
         m_groupPart.Add(own);
@@ -197,6 +208,8 @@ int TreeWalker::ListDirectory(int fd, DirStats& own) {
                     if (error == 0)
                         error = errno;
                     own.AddFile(0, 0, 0);
+                    if (m_listing)
+                        m_listing->AddUnreadable(name);
                     continue;
                 }
                 isDir = entry->d_type == DT_UNKNOWN && S_ISDIR(st.st_mode);
@@ -209,6 +222,8 @@ int TreeWalker::ListDirectory(int fd, DirStats& own) {
             const uint64_t size = st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
             own.AddFile(size, RoundToClusters(size, m_clusterSize),
                         FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
+            if (m_listing)
+                m_listing->AddFile(name, st, OccupiedBytes(st, m_clusterSize));
         }
     }
     return error;
@@ -351,7 +366,7 @@ void TreeWalker::EndGroupPart() {
 }
 
 void TreeWalker::AddRow(const std::string& prefix, const DirStats& stats) {
-    m_rows.push_back({{prefix, stats}, nullptr});
+    m_rows.push_back({{prefix, stats}, nullptr, 0, std::move(m_listing)});
     FlushRows(false);
 }
 
