@@ -37,17 +37,14 @@ void NcduExport::Directory(const std::string& prefix, const DirStats& stats,
         name.remove_suffix(1);
         name = name.substr(name.rfind('/') + 1);
     }
-    const bool otherFs = listing != nullptr && listing->otherFileSystem;
-    m_buffer += otherFs ? ",\n" : ",\n[";
+    m_buffer += ",\n[";
     Entry(name, 0, 0, listing != nullptr && listing->haveMtime,
           listing != nullptr ? listing->mtime : 0);
     if (listing != nullptr && listing->readError)
         m_buffer += ",\"read_error\":true";
-    if (otherFs) {
-        m_buffer += ",\"excluded\":\"othfs\"}";
-        Flush();
-        return;
-    }
+    // Not entered; written as ncdu writes such a directory.
+    if (listing != nullptr && listing->otherFileSystem)
+        m_buffer += ",\"excluded\":\"othfs\"";
     m_buffer += '}';
     ++m_open;
     if (listing != nullptr) {
