@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+#include <functional>
+
 #include <pty.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -41,6 +43,47 @@ QByteArray Tsv(const QByteArray& out) {
         line = fields.join('\t');
     }
     return lines.join('\n');
+}
+
+// An export in ncdu's format as sorted lines "path|asize|dsize|flags", paths
+// from "." for the start directory; "" when it is not such an export.
+QStringList ExportTree(const QByteArray& json, QString* rootName = nullptr) {
+    const QJsonArray top = QJsonDocument::fromJson(json).array();
+    if (top.size() != 4 || top[0].toInt() != 1 || top[1].toInt() != 2 || !top[3].isArray())
+        return {};
+    QStringList lines;
+    const auto line = [&lines](const QString& path, const QJsonObject& entry, bool dir) {
+        QString flags = dir ? "dir" : "";
+        if (entry["read_error"].toBool())
+            flags += " read_error";
+        if (entry.contains("excluded")) // ncdu 1.18 reads "othfs" back as "pattern"
+            flags += " excluded";
+        if (entry["hlnkc"].toBool())
+            flags += QString(" links %1 ino %2")
+                         .arg(entry["nlink"].toInt())
+                         .arg(entry["ino"].toVariant().toULongLong());
+        lines << path + '|' + QString::number(entry["asize"].toVariant().toULongLong()) + '|' +
+                     QString::number(entry["dsize"].toVariant().toULongLong()) + '|' +
+                     flags.trimmed();
+    };
+    const std::function<void(const QJsonArray&, const QString&)> walk = [&](const QJsonArray& dir,
+                                                                            const QString& path) {
+        line(path, dir[0].toObject(), true);
+        for (qsizetype i = 1; i < dir.size(); ++i) {
+            const QJsonArray sub = dir[i].toArray();
+            const QJsonObject entry = dir[i].isArray() ? sub[0].toObject() : dir[i].toObject();
+            const QString name = path + '/' + entry["name"].toString();
+            if (dir[i].isArray())
+                walk(sub, name);
+            else
+                line(name, entry, false);
+        }
+    };
+    walk(top[3].toArray(), ".");
+    if (rootName != nullptr)
+        *rootName = top[3].toArray()[0].toObject()["name"].toString();
+    lines.sort();
+    return lines;
 }
 
 struct Result {
@@ -239,6 +282,70 @@ private slots:
             QSKIP("localedef could not make en_US.UTF-8; the free space passed");
         QVERIFY2(Cells(result.out).contains("A|2|5,010|01-15-2010\nB|-|-|-\nTotal:|3|5,110|"),
                  result.out.constData());
+    }
+
+    // The export of a tree with a sparse file, a hard link, an unreadable
+    // directory, a mount point (of a private mount namespace) and a name JSON
+    // must escape, as a JSON reader reads it and as ncdu gives it back.
+    void json() {
+        QTemporaryDir tmp;
+        TreeMaker tree(tmp.path());
+        const QByteArray priv = tree.absolute("t/priv");
+        const auto cleanup = qScopeGuard([&] {
+            ::chmod(priv.constData(), 0755);
+            tree.clear();
+        });
+        QVERIFY(tree.build({"t/sparse=1000000", "t/priv/x=3", "t/mnt/", "t/q\"\\\x01=0"}));
+        QFile real(tree.absolute("t/real"));
+        QVERIFY(real.open(QIODevice::WriteOnly) && real.write(QByteArray(5000, 'x')) == 5000);
+        real.close();
+        QVERIFY(::link(tree.absolute("t/real").constData(), tree.absolute("t/link").constData()) ==
+                0);
+        ::chmod(tree.absolute().constData(), 0755);
+        ::chmod(priv.constData(), 0);
+        struct stat st {};
+        struct statvfs volume {};
+        QVERIFY(::stat(tree.absolute("t/real").constData(), &st) == 0 &&
+                ::statvfs(tree.absolute().constData(), &volume) == 0);
+        const quint64 cluster = volume.f_frsize;
+        const quint64 held =
+            qMin((5000 + cluster - 1) / cluster * cluster, quint64(st.st_blocks) * 512);
+
+        const QStringList args{"--json", "-", "t"};
+        Result result = Run(tmp.path(), args, {}, "unshare:" + tree.absolute("t/mnt"));
+        const bool mounted = !result.out.isEmpty();
+        if (!mounted)
+            result = Run(tmp.path(), args, {}, "setpriv");
+        QCOMPARE(result.code, 1);
+        QCOMPARE(result.err, "spanmeter-report: cannot read 'priv': Permission denied\n");
+        const QString link = QString("|5000|%1|links 2 ino %2").arg(held).arg(st.st_ino);
+        QStringList expected{"./link" + link,
+                             "./mnt|0|0|dir" + QString(mounted ? " excluded" : ""),
+                             "./priv|0|0|dir read_error",
+                             "./q\"\\\x01|0|0|",
+                             "./real" + link,
+                             "./sparse|1000000|0|",
+                             ".|0|0|dir"};
+        QString rootName;
+        QCOMPARE(ExportTree(result.out, &rootName), expected);
+        QCOMPARE(rootName, QDir(tree.absolute("t")).canonicalPath());
+
+        const QString ncdu = QStandardPaths::findExecutable("ncdu");
+        if (!ncdu.isEmpty()) {
+            QFile file(tmp.path() + "/scan.json");
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(result.out) == result.out.size());
+            file.close();
+            QProcess back;
+            back.start(ncdu, {"-f", file.fileName(), "-o", "-"});
+            QVERIFY(back.waitForFinished(60000) && back.exitCode() == 0);
+            QString backRoot;
+            QCOMPARE(ExportTree(back.readAllStandardOutput(), &backRoot), expected);
+            QCOMPARE(backRoot, rootName);
+        }
+        if (ncdu.isEmpty() || !mounted)
+            QSKIP(ncdu.isEmpty()
+                      ? "ncdu is not installed: the export was read back by the test only"
+                      : "no private mount namespace here: the mount point was not tested");
     }
 
     // A directory that cannot be read counts as empty and is named on stderr,
