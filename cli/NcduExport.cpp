@@ -7,7 +7,7 @@
 
 namespace {
 // Written out in pieces of about this size.
-constexpr size_t kFlushBytes = 64 * 1024;
+constexpr size_t kFlushBytes = 16 * 1024;
 } // namespace
 
 NcduExport::NcduExport(std::FILE* out, std::string rootName)

@@ -7,8 +7,10 @@ namespace {
 // Rows held for later segments before a thread that runs ahead waits: a few
 // megabytes, plenty for threads to overlap while one reads a slow directory.
 constexpr size_t kHeldLimit = 1 << 16;
-// And the files held with an export's rows: an export stays in a few megabytes too.
-constexpr size_t kHeldListingLimit = 1 << 20;
+// An export's rows carry their files: fewer of them are held, so that an
+// export takes no more memory than the compressed view's report.
+constexpr size_t kHeldExportLimit = 1 << 9;
+constexpr size_t kHeldListingLimit = 1 << 16;
 
 size_t ListingBytes(const std::vector<RowSlot>& slots) {
     size_t bytes = 0;
@@ -80,7 +82,8 @@ void RowOrder::Append(Segment* segment, std::vector<RowSlot>& slots,
     // The user's stop flag is looked at now and then: nobody notifies for it.
     if (m_mayPause)
         while (!m_turn.wait_for(lock, std::chrono::milliseconds(50), [&] {
-            return (m_held < kHeldLimit && m_heldListings < kHeldListingLimit) ||
+            return (m_held < (m_sink != nullptr ? kHeldExportLimit : kHeldLimit) &&
+                    m_heldListings < kHeldListingLimit) ||
                    segment == m_first || m_stopped || stop.load();
         })) {
         }

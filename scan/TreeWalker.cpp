@@ -19,6 +19,8 @@ constexpr size_t kBufferSize = 256 * 1024;
 // Rows go to the list in batches: this many, or whatever is there after this long.
 constexpr size_t kBatchRows = 256;
 constexpr std::chrono::milliseconds kBatchTime{50};
+// An export's rows carry their files: a batch holds this many bytes of them at most.
+constexpr size_t kBatchListingBytes = 32 * 1024;
 bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -366,6 +368,8 @@ void TreeWalker::EndGroupPart() {
 }
 
 void TreeWalker::AddRow(const std::string& prefix, const DirStats& stats) {
+    if (m_listing)
+        m_batchListingBytes += m_listing->Bytes();
     m_rows.push_back({{prefix, stats}, nullptr, 0, std::move(m_listing)});
     FlushRows(false);
 }
@@ -381,10 +385,12 @@ void TreeWalker::FlushRows(bool now) {
     if (m_rows.empty())
         return;
     const auto time = std::chrono::steady_clock::now();
-    if (now || m_rows.size() >= kBatchRows || time - m_lastFlush >= kBatchTime) {
+    if (now || m_rows.size() >= kBatchRows || time - m_lastFlush >= kBatchTime ||
+        m_batchListingBytes >= kBatchListingBytes) {
         m_order.Append(m_segment, m_rows, m_shared.StopFlag());
         m_rows.reserve(kBatchRows);
         m_lastFlush = time;
+        m_batchListingBytes = 0;
     }
 }
 
