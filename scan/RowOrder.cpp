@@ -9,8 +9,8 @@ namespace {
 constexpr size_t kHeldLimit = 1 << 16;
 // An export's rows carry their files: fewer of them are held, so that an
 // export takes no more memory than the compressed view's report.
-constexpr size_t kHeldExportLimit = 1 << 9;
-constexpr size_t kHeldListingLimit = 1 << 16;
+constexpr size_t kHeldExportLimit = 1 << 8;
+constexpr size_t kHeldListingLimit = 1 << 15;
 
 size_t ListingBytes(const std::vector<RowSlot>& slots) {
     size_t bytes = 0;

@@ -20,7 +20,7 @@ constexpr size_t kBufferSize = 256 * 1024;
 constexpr size_t kBatchRows = 256;
 constexpr std::chrono::milliseconds kBatchTime{50};
 // An export's rows carry their files: a batch holds this many bytes of them at most.
-constexpr size_t kBatchListingBytes = 32 * 1024;
+constexpr size_t kBatchListingBytes = 8 * 1024;
 bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
