@@ -7,6 +7,8 @@
 #
 #   bench/json.sh [--runs N] [--cold-runs N] [--work DIR] [--baseline REV] [--no-build]
 #
+# The baseline defaults to where this branch left main; the tree (some 9 GB)
+# is made once under --work (default /work/benchtrees/e18) and reused.
 # It shares the build directory (build-bench) and the tree generator with
 # bench/run.sh and is kept apart from it on purpose.
 set -euo pipefail
@@ -17,7 +19,7 @@ BUILD="$ROOT/build-bench"
 WORK=/work/benchtrees/e18
 RUNS=${RUNS:-3}
 COLD_RUNS=${COLD_RUNS:-1}
-BASELINE=main
+BASELINE=$(git -C "$ROOT" merge-base HEAD main 2>/dev/null || echo main)
 BUILD_IT=1
 TREE_ARGS=(--dirs 80000 --files 1200000 --depth 18 --seed 1)
 
@@ -35,7 +37,7 @@ while [ $# -gt 0 ]; do
     --baseline) BASELINE=${2:?}; shift ;;
     --no-build) BUILD_IT=0 ;;
     -h | --help)
-        sed -n 2,12p "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'
+        sed -n 2,15p "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'
         exit 0
         ;;
     *) die "unknown argument: $1" ;;
@@ -101,7 +103,7 @@ run_once() {
 t=$(printf '%q' "$TREE")
 r=$(printf '%q' "$REPORT")
 b=$(printf '%q' "$BASE_REPORT")
-LABELS=("du -s --apparent-size -b" "spanmeter-report" "spanmeter-report ($BASELINE)"
+LABELS=("du -s --apparent-size -b" "spanmeter-report" "spanmeter-report (${BASELINE:0:12})"
     "spanmeter-report --json" "spanmeter-report --json -j 1" "ncdu -o" "gdu -o")
 CMDS=("du -s --apparent-size -b $t" "$r $t" "$b $t" "$r --json /dev/null $t"
     "$r --json /dev/null -j 1 $t" "ncdu -0 -x -o /dev/null $t" "gdu -n -p -o /dev/null $t")
