@@ -3,6 +3,7 @@
 #include <charconv>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -35,8 +36,9 @@ static_assert(kMaxScanThreads == 64 && kDefaultScanThreads == 8);
 
 const char* CommandLine::Usage() {
     return "Usage: spanmeter-report [-e|--expanded] [-u bytes|kilobytes|megabytes]\n"
-           "                        [-d|--fixed-date] [-j N|--threads N] [DIR]\n"
-           "Writes the disk-usage report of DIR (default: the current directory) to\n"
+           "                        [-d|--fixed-date] [-j N|--threads N] [--tsv [-0]] [DIR...]\n"
+           "       spanmeter-report --json FILE [-j N|--threads N] [DIR]\n"
+           "Writes the disk-usage report of each DIR (default: the current directory) to\n"
            "standard output, lines ended by CR LF.\n"
            "\n"
            "  -e, --expanded     a row for every directory (default: the directory's own\n"
@@ -44,36 +46,39 @@ const char* CommandLine::Usage() {
            "  -u UNIT            sizes in bytes, kilobytes or megabytes (default: bytes)\n"
            "  -d, --fixed-date   dates as year-month-day whatever the locale\n"
            "  -j, --threads N    walk with 1 to 64 threads (default: 8)\n"
+           "      --tsv          for scripts: a line per row, tab-separated, ended by LF:\n"
+           "                     occupied bytes, bytes, files, date (YYYY-MM-DD), path;\n"
+           "                     tab, newline and backslash in names as \\t, \\n, \\\\\n"
+           "  -0                 with --tsv: lines end with NUL, names as they are\n"
+           "      --json FILE    the whole tree in ncdu's export format to FILE (- for\n"
+           "                     standard output), for ncdu -f and gdu -f\n"
            "  -h, --help         show this help and exit\n"
            "      --version      show the version and exit\n"
            "\n"
+           "\n"
+           "Example: the ten directories that occupy most, largest last:\n"
+           "  spanmeter-report --tsv -e . | sort -n | tail\n"
+           "\n"
            "Exit status: 0 when the whole tree was read and the report written, 1 when\n"
            "some directory could not be read, memory ran out or the report could not be\n"
-           "written, 2 when the command line is wrong or DIR cannot be entered.\n";
+           "written, 2 when the command line is wrong or DIR cannot be entered; with\n"
+           "several directories, the worst of them.\n";
 }
 
 CommandLine CommandLine::Parse(int argc, const char* const argv[]) {
     CommandLine line;
-    bool haveDirectory = false;
     bool optionsEnded = false;
     const auto fail = [&line](std::string message) {
         line.action = Action::Error;
         line.error = std::move(message);
         return line;
     };
-    const auto takeDirectory = [&](std::string_view arg) {
-        if (haveDirectory)
-            return false;
-        line.directory = std::string(arg);
-        haveDirectory = true;
-        return true;
-    };
+    std::vector<std::string> directories;
 
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (!takeDirectory(arg))
-                return fail("more than one directory given: " + std::string(arg));
+            directories.emplace_back(arg);
             continue;
         }
         if (arg == "--") {
@@ -96,7 +101,18 @@ CommandLine CommandLine::Parse(int argc, const char* const argv[]) {
                 line.expanded = true;
             else if (name == "--fixed-date" && !hasValue)
                 line.fixedDate = true;
-            else if (name == "--threads") {
+            else if (name == "--tsv" && !hasValue)
+                line.tsv = true;
+            else if (name == "--json") {
+                if (!hasValue) {
+                    if (i + 1 >= argc)
+                        return fail("option --json needs a file");
+                    value = argv[++i];
+                }
+                if (value.empty())
+                    return fail("option --json needs a file");
+                line.jsonFile = std::string(value);
+            } else if (name == "--threads") {
                 if (!hasValue) {
                     if (i + 1 >= argc)
                         return fail("option --threads needs a value");
@@ -116,6 +132,8 @@ CommandLine CommandLine::Parse(int argc, const char* const argv[]) {
                 line.expanded = true;
             } else if (option == 'd') {
                 line.fixedDate = true;
+            } else if (option == '0') {
+                line.nulEnds = true;
             } else if (option == 'h') {
                 line.action = Action::Help;
             } else if (option == 'u' || option == 'j') {
@@ -136,5 +154,16 @@ CommandLine CommandLine::Parse(int argc, const char* const argv[]) {
             }
         }
     }
+    if (!directories.empty())
+        line.directories = std::move(directories);
+    if (line.action != Action::Report)
+        return line;
+    if (line.nulEnds && !line.tsv)
+        return fail("-0 goes with --tsv");
+    if (!line.jsonFile.empty() && line.tsv)
+        return fail("--json and --tsv exclude each other");
+    // One export file holds one tree.
+    if (!line.jsonFile.empty() && line.directories.size() > 1)
+        return fail("--json takes one directory");
     return line;
 }

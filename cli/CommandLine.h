@@ -3,6 +3,7 @@
 #include "scan/RowFormat.h"
 
 #include <string>
+#include <vector>
 
 // What the command line of spanmeter-report asks for.
 struct CommandLine {
@@ -14,7 +15,10 @@ struct CommandLine {
     int byteMode = 0; // 0 bytes, 1 kilobytes, 2 megabytes
     bool fixedDate = false;
     int threads = kDefaultScanThreads;
-    std::string directory = ".";
+    bool tsv = false;     // tab-separated rows instead of the report
+    bool nulEnds = false; // with tsv: lines end with NUL, nothing escaped
+    std::string jsonFile; // the whole tree in ncdu's export format; "-" is stdout
+    std::vector<std::string> directories{"."};
 
     static CommandLine Parse(int argc, const char* const argv[]);
     static const char* Usage();

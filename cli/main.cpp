@@ -1,19 +1,25 @@
-// spanmeter-report: scans a directory like the window does and writes the
-// fixed-width text report that the window copies to the clipboard.
+// spanmeter-report: scans directories like the window does and writes the
+// fixed-width text report that the window copies to the clipboard, the rows
+// for scripts, or the whole tree in ncdu's export format.
 #include "cli/CommandLine.h"
+#include "cli/NcduExport.h"
 #include "cli/ProgressLine.h"
 #include "cli/TerminalText.h"
+#include "cli/TsvText.h"
 #include "report/ReportText.h"
 #include "scan/Columns.h"
 #include "scan/LocaleInfo.h"
 #include "scan/MemoryList.h"
 #include "scan/ScanWorker.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <memory>
 #include <new>
 #include <string>
 #include <unistd.h>
@@ -25,9 +31,10 @@ namespace {
 constexpr int kUnderscorePixels = 7;
 
 // False when memory ran out: the list then holds the rows read until then.
-bool Scan(const ScanSettings& settings, MemoryList& list) {
+bool Scan(const ScanSettings& settings, MemoryList& list, RowSink* sink) {
     ProgressLine progress(STDERR_FILENO);
     ScanWorker worker;
+    worker.SetRowSink(sink);
     worker.StartScan(settings);
     // Rows pile up in the scan's feed; they are taken over whenever the
     // progress line is due and once more at the end.
@@ -37,6 +44,29 @@ bool Scan(const ScanSettings& settings, MemoryList& list) {
     }
     // Nothing here stops a scan but a failed allocation.
     return list.status != "Operation interrupted";
+}
+
+std::string CurrentPath() {
+    std::string path(4096, '\0');
+    while (::getcwd(path.data(), path.size()) == nullptr) {
+        if (errno != ERANGE || path.size() > (1u << 20))
+            return ".";
+        path.resize(path.size() * 2);
+    }
+    path.resize(path.find('\0'));
+    return path;
+}
+
+bool WriteOut(const std::string& bytes, const char* what) {
+    // Binary: the CR LF line ends go out as they are.
+    const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    if (written != bytes.size() || std::fflush(stdout) != 0) {
+        const int error = errno;
+        std::fprintf(stderr, "spanmeter-report: cannot write the %s: %s\n", what,
+                     std::strerror(error));
+        return false;
+    }
+    return true;
 }
 
 ReportInput MakeInput(const MemoryList& list, const RowFormat& format) {
@@ -57,6 +87,77 @@ ReportInput MakeInput(const MemoryList& list, const RowFormat& format) {
     return input;
 }
 
+// One directory: its report, its rows or its export. The exit status.
+int ReportDirectory(const CommandLine& line, const std::string& directory, bool several,
+                    std::FILE* json) {
+    // The scan addresses everything relative to the current directory, as the window does.
+    if (::chdir(directory.c_str()) != 0) {
+        const int error = errno;
+        std::fprintf(stderr, "spanmeter-report: cannot enter '%s': %s\n",
+                     ForTerminal(directory).c_str(), std::strerror(error));
+        return 2;
+    }
+
+    ScanSettings settings;
+    // The export holds every directory: it walks as the expanded view does.
+    settings.compressed = line.expanded || json != nullptr ? 0 : 1;
+    settings.threads = line.threads;
+    settings.format.byteMode = line.byteMode;
+    settings.format.dateMode = line.fixedDate ? 1 : 0;
+    settings.format.thousandSep = LocaleThousandSep();
+    settings.format.dateOrder = LocaleDateOrder();
+    settings.format.plain = line.tsv;
+
+    std::unique_ptr<NcduExport> sink;
+    if (json != nullptr)
+        sink = std::make_unique<NcduExport>(json, CurrentPath());
+    MemoryList list;
+    const bool complete = Scan(settings, list, sink.get());
+    // Such a directory counts as empty in the report, as in the window; here
+    // it is named, as du does. With several directories, below the one given.
+    for (const auto& [name, error] : list.unreadable) {
+        std::string shown = name.empty() ? directory : name;
+        if (several && !name.empty())
+            shown = directory + (directory.ends_with('/') ? "" : "/") + name;
+        std::fprintf(stderr, "spanmeter-report: cannot read '%s': %s\n", ForTerminal(shown).c_str(),
+                     std::strerror(error));
+    }
+    if (!complete)
+        std::fprintf(stderr,
+                     "spanmeter-report: out of memory; the %s holds only the "
+                     "directories read until then\n",
+                     json != nullptr ? "export" : "report");
+    const int status = complete && list.unreadable.empty() ? 0 : 1;
+    if (sink) {
+        if (!sink->Finish()) {
+            std::fprintf(stderr, "spanmeter-report: cannot write '%s': %s\n",
+                         ForTerminal(line.jsonFile).c_str(), std::strerror(sink->Error()));
+            return 1;
+        }
+        return status;
+    }
+
+    // On a terminal a name must not act on it; into a file or a pipe the bytes stay.
+    std::string shownDirectory = directory;
+    if (::isatty(STDOUT_FILENO) == 1) {
+        list.title = ForTerminal(list.title);
+        shownDirectory = ForTerminal(directory);
+        for (DirRow& row : list.rows)
+            row.text[ColDirectory] = ForTerminal(row.text[ColDirectory]);
+    }
+    std::string text;
+    try {
+        text = line.tsv ? TsvBlock(list, shownDirectory, line.nulEnds)
+                        : BuildReport(MakeInput(list, settings.format));
+    } catch (const std::bad_alloc&) {
+        std::fputs("spanmeter-report: out of memory for the report\n", stderr);
+        return 1;
+    }
+    if (!WriteOut(text, line.tsv ? "rows" : "report"))
+        return 1;
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -68,7 +169,7 @@ int main(int argc, char* argv[]) {
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     if (line.action == CommandLine::Action::Version) {
-        std::fputs("Spanmeter " SPANMETER_VERSION "\n", stdout);
+        std::fputs("spanmeter-report " SPANMETER_VERSION "\n", stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     if (line.action == CommandLine::Action::Error) {
@@ -77,54 +178,35 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
-    // The scan addresses everything relative to the current directory, as the window does.
-    if (::chdir(line.directory.c_str()) != 0) {
+    // The export file is named from where we were started, before any directory change.
+    std::FILE* json = nullptr;
+    if (line.jsonFile == "-") {
+        json = stdout;
+    } else if (!line.jsonFile.empty()) {
+        json = std::fopen(line.jsonFile.c_str(), "wbe");
+        if (json == nullptr) {
+            const int error = errno;
+            std::fprintf(stderr, "spanmeter-report: cannot create '%s': %s\n",
+                         ForTerminal(line.jsonFile).c_str(), std::strerror(error));
+            return 2;
+        }
+    }
+    // Each directory is named from where we were started.
+    const int origin = ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    int worst = 0;
+    for (size_t i = 0; i < line.directories.size(); ++i) {
+        if (i > 0 && (origin < 0 || ::fchdir(origin) != 0)) {
+            std::fputs("spanmeter-report: cannot return to the starting directory\n", stderr);
+            return 2;
+        }
+        worst = std::max(
+            worst, ReportDirectory(line, line.directories[i], line.directories.size() > 1, json));
+    }
+    if (json != nullptr && json != stdout && std::fclose(json) != 0) {
         const int error = errno;
-        std::fprintf(stderr, "spanmeter-report: cannot enter '%s': %s\n",
-                     ForTerminal(line.directory).c_str(), std::strerror(error));
-        return 2;
+        std::fprintf(stderr, "spanmeter-report: cannot write '%s': %s\n",
+                     ForTerminal(line.jsonFile).c_str(), std::strerror(error));
+        worst = std::max(worst, 1);
     }
-
-    ScanSettings settings;
-    settings.compressed = line.expanded ? 0 : 1;
-    settings.threads = line.threads;
-    settings.format.byteMode = line.byteMode;
-    settings.format.dateMode = line.fixedDate ? 1 : 0;
-    settings.format.thousandSep = LocaleThousandSep();
-    settings.format.dateOrder = LocaleDateOrder();
-
-    MemoryList list;
-    const bool complete = Scan(settings, list);
-    // Such a directory counts as empty in the report, as in the window; here
-    // it is named, as du does.
-    for (const auto& [name, error] : list.unreadable)
-        std::fprintf(stderr, "spanmeter-report: cannot read '%s': %s\n",
-                     ForTerminal(name.empty() ? line.directory : name).c_str(),
-                     std::strerror(error));
-    if (!complete)
-        std::fprintf(stderr, "spanmeter-report: out of memory; the report holds only the "
-                             "directories read until then\n");
-    // On a terminal a name must not act on it; into a file or a pipe the bytes stay.
-    if (::isatty(STDOUT_FILENO) == 1) {
-        list.title = ForTerminal(list.title);
-        for (DirRow& row : list.rows)
-            row.text[ColDirectory] = ForTerminal(row.text[ColDirectory]);
-    }
-    std::string report;
-    try {
-        report = BuildReport(MakeInput(list, settings.format));
-    } catch (const std::bad_alloc&) {
-        std::fputs("spanmeter-report: out of memory for the report\n", stderr);
-        return 1;
-    }
-
-    // Binary: the CR LF line ends go out as they are.
-    const size_t written = std::fwrite(report.data(), 1, report.size(), stdout);
-    if (written != report.size() || std::fflush(stdout) != 0) {
-        const int error = errno;
-        std::fprintf(stderr, "spanmeter-report: cannot write the report: %s\n",
-                     std::strerror(error));
-        return 1;
-    }
-    return complete && list.unreadable.empty() ? 0 : 1;
+    return worst;
 }

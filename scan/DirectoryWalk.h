@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scan/RowFormat.h"
+#include "scan/RowSink.h"
 #include "scan/ScanFeed.h"
 
 #include <atomic>
@@ -16,6 +17,8 @@ struct ScanRequest {
     std::string path;
     // Test hook: called with the path prefix at every directory the walk enters.
     std::function<void(const std::string&)> onDirectory;
+    // Where the rows go instead of the feed, with their files (not owned).
+    RowSink* sink = nullptr;
 };
 
 // One whole scan: clears the list, walks every directory below the start

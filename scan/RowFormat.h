@@ -7,6 +7,9 @@ struct RowFormat {
     int dateMode = 0;       // nonzero: always year-month-day
     char thousandSep = '.'; // digit-group separator
     int dateOrder = '2';    // '0' month first, '1' day first, anything else year first
+    // For scripts: numbers in bytes as plain decimals, dates as year-month-day
+    // and "" where a row has none; the other fields do not apply.
+    bool plain = false;
 };
 
 // Walking threads: more than cores pays on a cold cache, where the walk waits

@@ -7,6 +7,18 @@ namespace {
 // Rows held for later segments before a thread that runs ahead waits: a few
 // megabytes, plenty for threads to overlap while one reads a slow directory.
 constexpr size_t kHeldLimit = 1 << 16;
+// An export's rows carry their files: fewer of them are held, so that an
+// export takes no more memory than the compressed view's report.
+constexpr size_t kHeldExportLimit = 1 << 8;
+constexpr size_t kHeldListingLimit = 1 << 15;
+
+size_t ListingBytes(const std::vector<RowSlot>& slots) {
+    size_t bytes = 0;
+    for (const RowSlot& slot : slots)
+        if (slot.listing)
+            bytes += slot.listing->Bytes();
+    return bytes;
+}
 } // namespace
 
 struct RowOrder::Segment {
@@ -16,8 +28,8 @@ struct RowOrder::Segment {
     bool closed = false;
 };
 
-RowOrder::RowOrder(ScanFeed& feed, const RowFormat& format, bool mayPause)
-    : m_feed(feed), m_format(format), m_mayPause(mayPause), m_first(new Segment) {}
+RowOrder::RowOrder(ScanFeed& feed, const RowFormat& format, bool mayPause, RowSink* sink)
+    : m_feed(feed), m_format(format), m_mayPause(mayPause), m_sink(sink), m_first(new Segment) {}
 
 RowOrder::~RowOrder() {
     while (m_first != nullptr)
@@ -51,6 +63,7 @@ void RowOrder::Append(Segment* segment, std::vector<RowSlot>& slots,
     if (slots.empty())
         return;
     const size_t count = slots.size();
+    const size_t listingBytes = m_sink != nullptr ? ListingBytes(slots) : 0;
     std::unique_lock lock(m_mutex);
     if (segment->slots.empty())
         segment->slots.swap(slots);
@@ -58,6 +71,7 @@ void RowOrder::Append(Segment* segment, std::vector<RowSlot>& slots,
         segment->slots.insert(segment->slots.end(), std::make_move_iterator(slots.begin()),
                               std::make_move_iterator(slots.end()));
     m_held += count;
+    m_heldListings += listingBytes;
     slots.clear();
     if (segment == m_first) {
         HandOver();
@@ -68,7 +82,9 @@ void RowOrder::Append(Segment* segment, std::vector<RowSlot>& slots,
     // The user's stop flag is looked at now and then: nobody notifies for it.
     if (m_mayPause)
         while (!m_turn.wait_for(lock, std::chrono::milliseconds(50), [&] {
-            return m_held < kHeldLimit || segment == m_first || m_stopped || stop.load();
+            return (m_held < (m_sink != nullptr ? kHeldExportLimit : kHeldLimit) &&
+                    m_heldListings < kHeldListingLimit) ||
+                   segment == m_first || m_stopped || stop.load();
         })) {
         }
 }
@@ -132,7 +148,15 @@ void RowOrder::HandOver() {
                 m_feed.ReportUnreadable(std::move(slot.row.prefix), slot.error);
             } else {
                 m_handed.Add(slot.row.stats);
-                batch.push_back(std::move(slot.row));
+                if (m_sink == nullptr) {
+                    batch.push_back(std::move(slot.row));
+                } else {
+                    m_sink->Directory(slot.row.prefix, slot.row.stats, slot.listing.get());
+                    if (slot.listing) {
+                        m_heldListings -= slot.listing->Bytes();
+                        slot.listing.reset();
+                    }
+                }
             }
             ++segment.handed;
             --m_held;

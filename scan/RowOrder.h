@@ -1,7 +1,9 @@
 #pragma once
 
+#include "scan/DirListing.h"
 #include "scan/DirStats.h"
 #include "scan/RowFormat.h"
+#include "scan/RowSink.h"
 #include "scan/ScanFeed.h"
 
 #include <atomic>
@@ -9,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <sys/types.h>
 #include <unordered_set>
@@ -41,6 +44,7 @@ struct RowSlot {
     Group* group = nullptr;
     int error = 0;
     std::vector<LinkedFile> links;
+    std::unique_ptr<DirListing> listing{}; // an export's rows: the directory's files
 };
 
 // Puts the rows of all walking threads into the order of a walk by a single
@@ -63,8 +67,9 @@ public:
     struct Segment;
 
     // With `mayPause`, a thread whose segment is not first waits in Append
-    // while too many rows are held.
-    RowOrder(ScanFeed& feed, const RowFormat& format, bool mayPause);
+    // while too many rows are held. With a `sink`, the rows go there instead
+    // of to the feed; the feed still gets the unreadable directories.
+    RowOrder(ScanFeed& feed, const RowFormat& format, bool mayPause, RowSink* sink = nullptr);
     ~RowOrder();
     RowOrder(const RowOrder&) = delete;
     RowOrder& operator=(const RowOrder&) = delete;
@@ -109,10 +114,12 @@ private:
     ScanFeed& m_feed;
     const RowFormat m_format;
     const bool m_mayPause;
+    RowSink* const m_sink;
     std::mutex m_mutex;
     std::condition_variable m_turn;
     Segment* m_first; // the segment whose rows are handed over now
     size_t m_held = 0;
+    size_t m_heldListings = 0; // bytes of the files held with those rows
     bool m_stopped = false;
     DirStats m_handed;
     std::unordered_set<LinkedFile, LinkKey, LinkKey> m_linked; // handed over once

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 std::string FormatNumber(uint64_t value, int width, char thousandSep) {
     if (width <= 0)
@@ -71,6 +72,16 @@ DirRow MakeRow(std::string prefix, const DirStats& stats, const RowFormat& forma
     name = std::move(prefix);
     if (!name.empty() && name.back() == '/')
         name.pop_back();
+    if (format.plain) {
+        row.text[ColFiles] = std::to_string(stats.files);
+        row.text[ColBytes] = std::to_string(stats.bytes);
+        row.text[ColOccupied] = std::to_string(stats.occupied);
+        RowFormat fixed = format;
+        fixed.dateMode = 1;
+        if (stats.bytes != 0)
+            row.text[ColDate] = FormatDate(stats.newest, stats.bytes, fixed);
+        return row;
+    }
     row.text[ColFiles] = FormatNumber(stats.files, 8, format.thousandSep);
     row.text[ColBytes] =
         FormatNumber(ToUnit(stats.bytes, format.byteMode, true), 16, format.thousandSep);

@@ -60,6 +60,7 @@ void ScanWorker::StartScan(const ScanSettings& settings) {
     context->request.startFd = ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
     context->request.path = CurrentPath();
     context->request.onDirectory = m_hook;
+    context->request.sink = m_sink;
     context->feed = std::make_shared<ScanFeed>(m_wake);
     if (m_context)
         m_context->feed->Detach();

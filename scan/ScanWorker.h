@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scan/RowFormat.h"
+#include "scan/RowSink.h"
 #include "scan/ScanFeed.h"
 
 #include <atomic>
@@ -47,6 +48,9 @@ public:
     void SetDirectoryHook(std::function<void(const std::string&)> hook) {
         m_hook = std::move(hook);
     }
+    // Every later scan hands its rows, with their files, to `sink` instead of
+    // the list (see ScanRequest::sink); null for the list again.
+    void SetRowSink(RowSink* sink) { m_sink = sink; }
 
 private:
     struct Context;
@@ -59,4 +63,5 @@ private:
     int m_forced = 0;
     static constexpr std::chrono::milliseconds kStopTimeout{2000};
     std::function<void(const std::string&)> m_hook;
+    RowSink* m_sink = nullptr;
 };

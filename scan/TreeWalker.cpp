@@ -1,5 +1,6 @@
 #include "scan/TreeWalker.h"
 
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -17,6 +18,8 @@ constexpr size_t kBufferSize = 256 * 1024;
 // Rows go to the list in batches: this many, or whatever is there after this long.
 constexpr size_t kBatchRows = 256;
 constexpr std::chrono::milliseconds kBatchTime{50};
+// An export's rows carry their files: a batch holds this many bytes of them at most.
+constexpr size_t kBatchListingBytes = 8 * 1024;
 bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -31,7 +34,7 @@ bool IsChange(int error) {
 
 TreeWalker::TreeWalker(WalkShared& shared)
     : m_shared(shared), m_clusterSize(shared.ClusterSize()), m_compressed(shared.Compressed()),
-      m_buffer(new char[kBufferSize]), m_order(shared.Order()),
+      m_listsFiles(shared.ListsFiles()), m_buffer(new char[kBufferSize]), m_order(shared.Order()),
       m_lastFlush(std::chrono::steady_clock::now()) {}
 
 TreeWalker::~TreeWalker() {
@@ -128,7 +131,7 @@ bool TreeWalker::ScanDirectory(int parentFd, const char* name, unsigned depth, b
         m_groupPart = {};
         m_groupLinks.clear();
         frame.endsGroupPart = true;
-        m_rows.push_back({{m_prefix, {}}, m_group, 0, {}});
+        m_rows.push_back({{m_prefix, {}}, m_group, 0, {}, {}});
     }
 
     // A directory that cannot be opened or read, one on another file system and
@@ -136,12 +139,19 @@ bool TreeWalker::ScanDirectory(int parentFd, const char* name, unsigned depth, b
     DirStats own;
     m_links.clear();
     int error = 0;
+    if (m_listsFiles)
+        m_listing = std::make_unique<DirListing>();
     const int fd = parentFd >= 0 ? OpenDirectory(parentFd, name) : -1;
     if (fd < 0) {
         error = parentFd >= 0 && !IsChange(errno) ? errno : 0;
     } else {
         struct stat st;
         bool enter = ::fstat(fd, &st) == 0;
+        if (enter && m_listing) {
+            m_listing->haveMtime = true;
+            m_listing->mtime = st.st_mtim.tv_sec;
+            m_listing->otherFileSystem = !isStart && st.st_dev != m_shared.StartDevice();
+        }
         if (enter) {
             frame.id = {st.st_dev, st.st_ino};
             if (isStart)
@@ -165,6 +175,8 @@ bool TreeWalker::ScanDirectory(int parentFd, const char* name, unsigned depth, b
     }
     if (error != 0)
         ReportUnreadable(error);
+    if (m_listing)
+        m_listing->readError = error != 0;
 
     if (m_group != nullptr) {
         m_groupPart.Add(own);
@@ -202,6 +214,8 @@ int TreeWalker::ListDirectory(int fd, DirStats& own) {
                     if (error == 0)
                         error = errno;
                     own.AddFile(0, 0, 0);
+                    if (m_listing)
+                        m_listing->AddUnreadable(name);
                     continue;
                 }
                 isDir = entry->d_type == DT_UNKNOWN && S_ISDIR(st.st_mode);
@@ -216,6 +230,8 @@ int TreeWalker::ListDirectory(int fd, DirStats& own) {
             own.AddFile(size, occupied, FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
             if (st.st_nlink > 1)
                 m_links.push_back({st.st_dev, st.st_ino, occupied});
+            if (m_listing)
+                m_listing->AddFile(name, st, occupied);
         }
     }
     return error;
@@ -358,13 +374,15 @@ void TreeWalker::EndGroupPart() {
 }
 
 void TreeWalker::AddRow(const std::string& prefix, const DirStats& stats) {
-    m_rows.push_back({{prefix, stats}, nullptr, 0, std::move(m_links)});
+    if (m_listing)
+        m_batchListingBytes += m_listing->Bytes();
+    m_rows.push_back({{prefix, stats}, nullptr, 0, std::move(m_links), std::move(m_listing)});
     m_links.clear();
     FlushRows(false);
 }
 
 void TreeWalker::ReportUnreadable(int error) {
-    RowSlot notice{{m_prefix, {}}, nullptr, error, {}};
+    RowSlot notice{{m_prefix, {}}, nullptr, error, {}, {}};
     if (!notice.row.prefix.empty())
         notice.row.prefix.pop_back();
     m_rows.push_back(std::move(notice));
@@ -374,10 +392,12 @@ void TreeWalker::FlushRows(bool now) {
     if (m_rows.empty())
         return;
     const auto time = std::chrono::steady_clock::now();
-    if (now || m_rows.size() >= kBatchRows || time - m_lastFlush >= kBatchTime) {
+    if (now || m_rows.size() >= kBatchRows || time - m_lastFlush >= kBatchTime ||
+        m_batchListingBytes >= kBatchListingBytes) {
         m_order.Append(m_segment, m_rows, m_shared.StopFlag());
         m_rows.reserve(kBatchRows);
         m_lastFlush = time;
+        m_batchListingBytes = 0;
     }
 }
 

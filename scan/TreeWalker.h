@@ -88,6 +88,9 @@ private:
     WalkShared& m_shared;
     const uint32_t m_clusterSize;
     const bool m_compressed;
+    const bool m_listsFiles;
+    std::unique_ptr<DirListing> m_listing; // of the directory being read, for an export
+    size_t m_batchListingBytes = 0;        // of the listings in m_rows
 
     std::vector<Frame> m_frames;
     std::vector<uint32_t> m_subdirs; // offsets of subdirectories' names in m_names

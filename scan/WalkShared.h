@@ -85,6 +85,8 @@ public:
 
     bool Compressed() const { return m_request.settings.compressed != 0; }
     uint32_t ClusterSize() const { return m_clusterSize; }
+    // An export takes the rows: each directory's files go with its row.
+    bool ListsFiles() const { return m_request.sink != nullptr; }
     RowOrder& Order() { return m_order; }
     const std::atomic<bool>& StopFlag() const { return m_stop; }
 

@@ -104,6 +104,7 @@ fi
 command -v pdftotext >/dev/null || want "pdftotext (printing tests)" poppler-utils
 command -v groff >/dev/null || want "groff (manual page test)" groff-base
 command -v lintian >/dev/null || want "lintian (package test)" lintian
+command -v ncdu >/dev/null || want "ncdu (JSON export test)" ncdu
 command -v ccache >/dev/null || want "ccache (faster rebuilds)" ccache
 
 [ ${#packages[@]} -eq 0 ] && exit 0

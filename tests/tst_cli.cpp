@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+#include <functional>
+
 #include <pty.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -25,17 +27,88 @@ QByteArray Cells(const QByteArray& report) {
     return cells;
 }
 
+// TSV as the tests expect it: the occupied field, first on every row and
+// second on the totals line, depends on the volume; it is checked to be a plain
+// number and shown as "o".
+QByteArray Tsv(const QByteArray& out) {
+    QByteArrayList lines = out.split('\n');
+    for (QByteArray& line : lines) {
+        QByteArrayList fields = line.split('\t');
+        const qsizetype k = line.startsWith("#total") ? 1 : 0;
+        if (line.isEmpty() || (line.startsWith('#') && k == 0))
+            continue;
+        bool number = false;
+        fields[k].toULongLong(&number);
+        fields[k] = number ? "o" : "not a plain number: " + fields[k];
+        line = fields.join('\t');
+    }
+    return lines.join('\n');
+}
+
+// An export in ncdu's format as sorted lines "path|asize|dsize|flags", paths
+// from "." for the start directory; "" when it is not such an export.
+QStringList ExportTree(const QByteArray& json, QString* rootName = nullptr) {
+    const QJsonArray top = QJsonDocument::fromJson(json).array();
+    if (top.size() != 4 || top[0].toInt() != 1 || top[1].toInt() != 2 || !top[3].isArray())
+        return {};
+    QStringList lines;
+    const auto line = [&lines](const QString& path, const QJsonObject& entry, bool dir) {
+        QString flags = dir ? "dir" : "";
+        if (entry["read_error"].toBool())
+            flags += " read_error";
+        if (entry.contains("excluded")) // ncdu 1.18 reads "othfs" back as "pattern"
+            flags += " excluded";
+        if (entry["hlnkc"].toBool())
+            flags += QString(" links %1 ino %2")
+                         .arg(entry["nlink"].toInt())
+                         .arg(entry["ino"].toVariant().toULongLong());
+        lines << path + '|' + QString::number(entry["asize"].toVariant().toULongLong()) + '|' +
+                     QString::number(entry["dsize"].toVariant().toULongLong()) + '|' +
+                     flags.trimmed();
+    };
+    const std::function<void(const QJsonArray&, const QString&)> walk = [&](const QJsonArray& dir,
+                                                                            const QString& path) {
+        line(path, dir[0].toObject(), true);
+        for (qsizetype i = 1; i < dir.size(); ++i) {
+            const QJsonArray sub = dir[i].toArray();
+            const QJsonObject entry = dir[i].isArray() ? sub[0].toObject() : dir[i].toObject();
+            const QString name = path + '/' + entry["name"].toString();
+            if (dir[i].isArray())
+                walk(sub, name);
+            else
+                line(name, entry, false);
+        }
+    };
+    walk(top[3].toArray(), ".");
+    if (rootName != nullptr)
+        *rootName = top[3].toArray()[0].toObject()["name"].toString();
+    lines.sort();
+    return lines;
+}
+
 struct Result {
     int code = -1;
     QByteArray out, err;
 };
 
 // spanmeter-report run in `dir` with `env` added to the environment; via "setpriv"
-// as an unprivileged user when we are root, via "script" on a pseudo-terminal;
-// or another built program: via "/spanmeter".
+// as an unprivileged user when we are root, via "unshare:MNT" also with a tmpfs
+// on MNT in a private mount namespace, via "script" on a pseudo-terminal; or
+// another built program: via "/spanmeter".
 Result Run(const QString& dir, QStringList args, const QStringList& env = {}, QString via = {}) {
     const QString program = SPANMETER_BINARY_DIR "/spanmeter-report";
-    if (via == "script")
+    if (via.startsWith("unshare:"))
+        args = QStringList{"-m",
+                           "sh",
+                           "-c",
+                           "mount --make-rprivate / && mount -t tmpfs none \"$0\" || exit 99; "
+                           "exec setpriv --reuid 65534 --regid 65534 --clear-groups \"$@\"",
+                           via.mid(8),
+                           program} +
+               args;
+    if (via.startsWith("unshare:"))
+        via = "unshare";
+    else if (via == "script")
         args = QStringList{"-qec", program + ' ' + args.join(' '), "/dev/null"};
     else if (via == "setpriv" && ::geteuid() == 0)
         args =
@@ -83,7 +156,6 @@ private slots:
         QTest::addColumn<QByteArrayList>("err");
         const auto add = [](const char* tag, QStringList args, int code, QByteArrayList err,
                             QByteArray out) { QTest::newRow(tag) << args << code << out << err; };
-        // The header names the full path of the directory, cut to 43 characters: <dir>.
         const QByteArray top = "|||Spanmeter\n<dir>|Files|";
         add("compressed, current directory", {}, 0, {},
             top + "Bytes|Date\n|1|100|07-09-2004\nA|2|5.010|01-15-2010\nB|-|-|-\n"
@@ -97,7 +169,26 @@ private slots:
         add("unknown option", {"-x"}, 2, {usage}, "");
         add("unknown unit", {"-u", "gigabytes"}, 2, {usage}, "");
         add("65 threads", {"--threads=65"}, 2, {"1 to 64", usage}, "");
-        add("two directories", {".", ".."}, 2, {usage}, "");
+        add("several directories, each its report", {"B", "A"}, 0, {},
+            "<dir>B/|Files|Bytes|Date\n|-|-|-\nTotal:|-|-|\nFree:|||\n|||Spanmeter\n<dir>A/"
+            "|Files|Bytes|"
+            "Date\n|1|5.000|07-09-2004\nC|1|10|01-15-2010\nTotal:|2|5.010|\n");
+        // Plain numbers in bytes whatever the unit; a directory that cannot be
+        // entered does not stop the others, and the worst status wins.
+        const QByteArray head = "#occupied\tbytes\tfiles\tdate\tpath\n";
+        add("tsv", {"--tsv", "-ukilobytes"}, 0, {},
+            "#directory\t.\n" + head +
+                "o\t100\t1\t2004-07-09\t.\no\t5010\t2\t2010-01-15\tA\no\t0\t0\t\tB\n"
+                "#total\to\t5110\t3\t2010-01-15\n");
+        add("tsv, expanded, several directories", {"--tsv", "-e", "nowhere", "A", "."}, 2,
+            {"'nowhere'"},
+            "#directory\tA\n" + head +
+                "o\t5000\t1\t2004-07-09\t.\no\t10\t1\t2010-01-15\tC\n#total\to\t5010\t2\t"
+                "2010-01-15\n#directory\t.\n" +
+                head + "o\t100\t1\t2004-07-09\t.\no\t5000\t1\t2004-07-09\tA\n");
+        add("-0 without --tsv", {"-0"}, 2, {"--tsv", usage}, "");
+        add("--json of two directories", {"--json", "-", "A", "B"}, 2, {"one directory", usage},
+            "");
         add("missing directory", {"nowhere"}, 2, {"nowhere", "No such file or directory"}, "");
         add("a file", {"top.txt"}, 2, {"top.txt", "Not a directory"}, "");
     }
@@ -107,8 +198,16 @@ private slots:
         QFETCH(QByteArrayList, err);
         const Result result = Run(m_tree, args);
         QTEST(result.code, "exitCode");
-        const QByteArray shown = result.out.contains('\r') ? Cells(result.out) : result.out;
-        out.replace("<dir>", (QFile::encodeName(m_tree) + '/').left(43));
+        const QByteArray shown = result.out.contains('\r')    ? Cells(result.out)
+                                 : result.out.startsWith('#') ? Tsv(result.out)
+                                                              : result.out;
+        // The header names the directory's full path, cut to 43 characters.
+        QString expected = QString::fromUtf8(out);
+        const QRegularExpression dirMark("<dir>([^|]*)");
+        for (auto m = dirMark.match(expected); m.hasMatch(); m = dirMark.match(expected))
+            expected.replace(m.capturedStart(), m.capturedLength(),
+                             (m_tree + '/' + m.captured(1)).left(43));
+        out = expected.toUtf8();
         QVERIFY2(out.isEmpty() ? result.out.isEmpty() : shown.contains(out), shown.constData());
         // Not a terminal, so no progress line.
         QCOMPARE(result.err.isEmpty(), err.isEmpty());
@@ -117,22 +216,34 @@ private slots:
     }
 
     // Names reach a terminal (a pseudo-terminal through script) with control
-    // characters, reordering marks and stray bytes as "?"; a pipe gets their bytes.
-    void oddNamesOnTerminal() {
+    // characters, reordering marks and stray bytes as "?"; a pipe gets their
+    // bytes, in TSV with tab, newline and backslash escaped, with -0 as they are.
+    void oddNames() {
         QTemporaryDir tmp;
         TreeMaker tree(tmp.path());
         const auto cleanup = qScopeGuard([&] { tree.clear(); });
-        const QByteArrayList names{"a\x1b[31mb", "new\nline", "\xe2\x80\xaerev", "x\xffy",
-                                   "\xc3\xa9t\xc3\xa9"};
+        const QByteArrayList names{"a\x1b[31mb", "new\nline",         "\xe2\x80\xaerev",
+                                   "x\xffy",     "\xc3\xa9t\xc3\xa9", "tab\tback\\"};
         for (const QByteArray& name : names)
             QVERIFY2(tree.dir(name), qPrintable(tree.error()));
         for (const QString via : {"script", ""}) {
             const Result result = Run(tmp.path(), {"."}, {}, via);
             QVERIFY(result.code == 0);
-            const QByteArrayList shown{"a?[31mb", "new?line", "?rev", "x?y", "\xc3\xa9t\xc3\xa9"};
+            const QByteArrayList shown{"a?[31mb", "new?line",          "?rev",
+                                       "x?y",     "\xc3\xa9t\xc3\xa9", "tab?back\\"};
             for (qsizetype i = 0; i < names.size(); ++i)
                 QVERIFY2(result.out.contains((via.isEmpty() ? names : shown)[i] + ' '),
                          result.out.constData());
+        }
+        const Result tsv = Run(tmp.path(), {"--tsv", "-e", "."});
+        const Result nul = Run(tmp.path(), {"--tsv", "-e0", "."});
+        QVERIFY(tsv.code == 0 && nul.code == 0);
+        QCOMPARE(tsv.out.count('\n'), names.size() + 4);
+        QCOMPARE(nul.out.count('\0'), names.size() + 4);
+        for (QByteArray name : names) {
+            QVERIFY2(nul.out.contains('\t' + name + '\0'), nul.out.constData());
+            name.replace('\\', "\\\\").replace('\t', "\\t").replace('\n', "\\n");
+            QVERIFY2(tsv.out.contains('\t' + name + '\n'), tsv.out.constData());
         }
     }
 
@@ -142,7 +253,8 @@ private slots:
         for (const QString program : {"/spanmeter-report", "/spanmeter"}) {
             const Result result =
                 Run(m_tree, {"--version"}, {"QT_QPA_PLATFORM=no-such-platform"}, program);
-            QCOMPARE(result.out, "Spanmeter 1.14\n");
+            QCOMPARE(result.out,
+                     program == "/spanmeter" ? "Spanmeter 1.14\n" : "spanmeter-report 1.14\n");
             QCOMPARE(result.code, 0);
         }
     }
@@ -184,6 +296,70 @@ private slots:
             QSKIP("localedef could not make en_US.UTF-8; the free space passed");
         QVERIFY2(Cells(result.out).contains("A|2|5,010|01-15-2010\nB|-|-|-\nTotal:|3|5,110|"),
                  result.out.constData());
+    }
+
+    // The export of a tree with a sparse file, a hard link, an unreadable
+    // directory, a mount point (of a private mount namespace) and a name JSON
+    // must escape, as a JSON reader reads it and as ncdu gives it back.
+    void json() {
+        QTemporaryDir tmp;
+        TreeMaker tree(tmp.path());
+        const QByteArray priv = tree.absolute("t/priv");
+        const auto cleanup = qScopeGuard([&] {
+            ::chmod(priv.constData(), 0755);
+            tree.clear();
+        });
+        QVERIFY(tree.build({"t/sparse=1000000~0", "t/priv/x=3", "t/mnt/", "t/q\"\\\x01=0"}));
+        QFile real(tree.absolute("t/real"));
+        QVERIFY(real.open(QIODevice::WriteOnly) && real.write(QByteArray(5000, 'x')) == 5000);
+        real.close();
+        QVERIFY(::link(tree.absolute("t/real").constData(), tree.absolute("t/link").constData()) ==
+                0);
+        ::chmod(tree.absolute().constData(), 0755);
+        ::chmod(priv.constData(), 0);
+        struct stat st {};
+        struct statvfs volume {};
+        QVERIFY(::stat(tree.absolute("t/real").constData(), &st) == 0 &&
+                ::statvfs(tree.absolute().constData(), &volume) == 0);
+        const quint64 cluster = volume.f_frsize;
+        const quint64 held =
+            qMin((5000 + cluster - 1) / cluster * cluster, quint64(st.st_blocks) * 512);
+
+        const QStringList args{"--json", "-", "t"};
+        Result result = Run(tmp.path(), args, {}, "unshare:" + tree.absolute("t/mnt"));
+        const bool mounted = !result.out.isEmpty();
+        if (!mounted)
+            result = Run(tmp.path(), args, {}, "setpriv");
+        QCOMPARE(result.code, 1);
+        QCOMPARE(result.err, "spanmeter-report: cannot read 'priv': Permission denied\n");
+        const QString link = QString("|5000|%1|links 2 ino %2").arg(held).arg(st.st_ino);
+        QStringList expected{"./link" + link,
+                             "./mnt|0|0|dir" + QString(mounted ? " excluded" : ""),
+                             "./priv|0|0|dir read_error",
+                             "./q\"\\\x01|0|0|",
+                             "./real" + link,
+                             "./sparse|1000000|0|",
+                             ".|0|0|dir"};
+        QString rootName;
+        QCOMPARE(ExportTree(result.out, &rootName), expected);
+        QCOMPARE(rootName, QDir(tree.absolute("t")).canonicalPath());
+
+        const QString ncdu = QStandardPaths::findExecutable("ncdu");
+        if (!ncdu.isEmpty()) {
+            QFile file(tmp.path() + "/scan.json");
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(result.out) == result.out.size());
+            file.close();
+            QProcess back;
+            back.start(ncdu, {"-f", file.fileName(), "-o", "-"});
+            QVERIFY(back.waitForFinished(60000) && back.exitCode() == 0);
+            QString backRoot;
+            QCOMPARE(ExportTree(back.readAllStandardOutput(), &backRoot), expected);
+            QCOMPARE(backRoot, rootName);
+        }
+        if (ncdu.isEmpty() || !mounted)
+            QSKIP(ncdu.isEmpty()
+                      ? "ncdu is not installed: the export was read back by the test only"
+                      : "no private mount namespace here: the mount point was not tested");
     }
 
     // A directory that cannot be read counts as empty and is named on stderr,
