@@ -273,7 +273,7 @@ private slots:
             run.start(gio, {"launch", VerbFilePath(target, places), dir});
             break;
         case VerbTarget::Dolphin: {
-            // KIO reads the action's Exec as the specification says, as gio does.
+            // KIO reads the action's Exec with the Desktop Entry quoting rules, as gio does.
             const QString entry = m_dir->filePath("dolphin.desktop");
             QVERIFY(WriteFile(entry, "[Desktop Entry]\nType=Application\nName=D\nExec=" +
                                          KeyOf(text.section("[Desktop Action", 1), "Exec") + "\n"));
