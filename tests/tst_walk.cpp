@@ -1,6 +1,7 @@
 // The directory walk: rows, totals and status texts of both views with one and
 // more threads, the order rows arrive in, stops, and trees that are odd, deep,
 // changing or looped.
+#include "helpers/Recorder.h"
 #include "helpers/TreeMaker.h"
 #include "scan/DirectoryWalk.h"
 #include "scan/MemoryList.h"
@@ -20,16 +21,6 @@
 namespace {
 
 const RowFormat kFormat{0, 1, '.', '2'}; // dates always year-month-day
-
-// Keeps the names of the rows in the order they arrived.
-struct Recorder : MemoryList {
-    QByteArrayList arrived;
-    void AppendRows(std::vector<DirRow>&& more) override {
-        for (const DirRow& row : more)
-            arrived << row.text[ColDirectory].c_str();
-        MemoryList::AppendRows(std::move(more));
-    }
-};
 
 // A scan into a list still holding a row of an earlier scan.
 Recorder Scan(const QByteArray& root, int view, int threads,

@@ -2,6 +2,7 @@
 // on generated trees shaped to make threads hand subtrees over at every depth,
 // every row, the order rows arrive in and the totals must be the same for any
 // number of threads, in both views; a stopped walk keeps what it handed over.
+#include "helpers/Recorder.h"
 #include "helpers/TreeMaker.h"
 #include "scan/DirectoryWalk.h"
 #include "scan/MemoryList.h"
@@ -96,16 +97,6 @@ private:
     DirStats m_groupStats;
     DirStats m_total;
     Result m_result;
-};
-
-// Keeps the names of the rows in the order they arrived.
-struct Recorder : MemoryList {
-    QByteArrayList arrived;
-    void AppendRows(std::vector<DirRow>&& more) override {
-        for (const DirRow& row : more)
-            arrived << row.text[ColDirectory].c_str();
-        MemoryList::AppendRows(std::move(more));
-    }
 };
 
 Recorder Scan(const QByteArray& root, bool compressed, int threads, const std::atomic<bool>& stop,
