@@ -65,6 +65,9 @@ in_root() {
 # The part that runs as PID 1 of its own PID namespace, in a private mount
 # namespace: every mount below dies with it, and so does every process.
 inside() {
+    # The root a mount of its own, so that "/" in the chroot is a mount point
+    # as on a machine (a test makes its mounts private from there).
+    mount --bind "$root" "$root"
     mount -t proc -o nosuid,nodev,noexec proc "$root/proc"
     mount -t sysfs -o ro,nosuid,nodev,noexec sysfs "$root/sys"
     # A /dev of its own with the usual nodes, not the machine's disks.
@@ -80,9 +83,7 @@ inside() {
     mount -t tmpfs -o nosuid,nodev,mode=1777 shm "$root/dev/shm"
     ln -s pts/ptmx "$root/dev/ptmx"
     ln -s /proc/self/fd "$root/dev/fd"
-    ln -s /proc/self/fd/0 "$root/dev/stdin"
-    ln -s /proc/self/fd/1 "$root/dev/stdout"
-    ln -s /proc/self/fd/2 "$root/dev/stderr"
+    ln -s fd/0 "$root/dev/stdin" && ln -s fd/1 "$root/dev/stdout" && ln -s fd/2 "$root/dev/stderr"
 
     in_root apt-get update -qq
     if [ "$fonts" = 1 ]; then
@@ -147,10 +148,8 @@ flock -n 9 || die "another fresh-check is running in $parent"
 command -v debootstrap >/dev/null || apt-get install -y -qq debootstrap
 command -v git >/dev/null || die "git is needed to clone the project"
 
-mirror=$(host_mirror bookworm || true)
-mirror=${mirror:-http://deb.debian.org/debian}
-security=$(host_mirror bookworm-security || true)
-security=${security:-http://deb.debian.org/debian-security}
+mirror=$(host_mirror bookworm || true) && mirror=${mirror:-http://deb.debian.org/debian}
+security=$(host_mirror bookworm-security || true) && security=${security:-http://deb.debian.org/debian-security}
 
 started=$SECONDS
 base=$parent/base-bookworm
@@ -177,9 +176,10 @@ deb $mirror bookworm-updates main
 deb $security bookworm-security main
 EOF
 cp -L -- /etc/resolv.conf "$root/etc/resolv.conf"
+# The chroot shares this machine's host name; a fresh install lists it here.
+printf '127.0.1.1\t%s\n' "$(hostname)" >>"$root/etc/hosts"
 # No service that a package installs starts from inside the chroot.
-printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d"
-chmod 755 "$root/usr/sbin/policy-rc.d"
+printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d" && chmod 755 "$root/usr/sbin/policy-rc.d"
 say "root $root ready after $((SECONDS - started)) s"
 
 log=$root.log
@@ -193,4 +193,6 @@ elapsed=$((SECONDS - started))
 say "variant: fonts-dejavu-core=$fonts user=$user; wall time $((elapsed / 60)) min $((elapsed % 60)) s"
 grep -E 'tests passed|tests failed out of' "$log" || say "no test summary (see $log)"
 sed -n '/The following tests FAILED/,$p' "$log" | grep -E '^The following|^[[:space:]]+[0-9]+ - ' || true
+home=/root; [ "$user" = 0 ] || home=/home/tester
+grep -h '^SKIP' "$root$home/spanmeter/build/Testing/Temporary/LastTest.log" 2>/dev/null || true
 exit "$status"
