@@ -6,7 +6,8 @@
 #   scripts/fresh-check.sh [--with-fonts-dejavu] [--user] [--repo URL-or-path]
 #                          [--rev REV] ROOTDIR
 #
-#   --with-fonts-dejavu  install fonts-dejavu-core before anything else
+#   --with-fonts-dejavu  install fonts-dejavu-core before anything else, with
+#                        fontconfig: a machine with DejaVu and no Liberation
 #   --user               run the tests as an ordinary user with passwordless sudo
 #   --repo, --rev        what to clone (default: this checkout and its HEAD)
 #
@@ -87,7 +88,7 @@ inside() {
 
     in_root apt-get update -qq
     if [ "$fonts" = 1 ]; then
-        in_root apt-get install -y -qq --no-install-recommends fonts-dejavu-core
+        in_root apt-get install -y -qq --no-install-recommends fonts-dejavu-core fontconfig
     fi
     in_root apt-get install -y -qq --no-install-recommends git sudo
 
