@@ -339,8 +339,9 @@ private slots:
     void noDefaultHandler() {
         const QString gio = QStandardPaths::findExecutable("gio");
         const QString xdgMime = QStandardPaths::findExecutable("xdg-mime");
-        if (gio.isEmpty() && xdgMime.isEmpty())
-            QSKIP("neither gio nor xdg-mime is installed");
+        const QString rebuild = QStandardPaths::findExecutable("update-desktop-database");
+        if ((gio.isEmpty() && xdgMime.isEmpty()) || rebuild.isEmpty())
+            QSKIP("needs update-desktop-database and gio or xdg-mime");
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                                  "GNOME_DESKTOP_SESSION_ID"})
@@ -355,9 +356,8 @@ private slots:
                           "MimeType=inode/directory;inode/mount-point;\n"));
         const auto defaults = [&] {
             QStringList answers;
-            const QString rebuild = QStandardPaths::findExecutable("update-desktop-database");
             for (const char* folder : {"data/applications", "system/applications"}) {
-                if (!rebuild.isEmpty() && QFileInfo(m_dir->filePath(QString(folder))).isDir())
+                if (QFileInfo(m_dir->filePath(QString(folder))).isDir())
                     QProcess::execute(rebuild, {"-q", m_dir->filePath(QString(folder))});
             }
             for (const char* type : {"inode/directory", "inode/mount-point"}) {
