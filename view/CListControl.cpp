@@ -107,8 +107,7 @@ void CListControl::SortRows(int key) {
 }
 
 void CListControl::SetStatusText(const std::string& text) {
-    m_statusText = FromFileSystem(text);
-    emit statusTextChanged(m_statusText);
+    emit statusTextChanged(FromFileSystem(text));
 }
 
 void CListControl::SetTotals(const DirStats& total) {

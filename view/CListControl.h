@@ -44,7 +44,6 @@ public:
     // The totals and free space as the scan last reported them.
     const DirStats& Total() const { return m_total; }
     uint64_t FreeBytes() const { return m_freeBytes; }
-    QString StatusText() const { return m_statusText; }
 
     // ScanList, on the GUI thread.
     void ClearRows() override;
@@ -74,5 +73,4 @@ private:
     int m_rowHeight = 18;
     DirStats m_total;
     uint64_t m_freeBytes = 0;
-    QString m_statusText;
 };
