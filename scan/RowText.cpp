@@ -39,9 +39,8 @@ std::string FormatDate(uint64_t newest, uint64_t bytes, const RowFormat& format)
         return "         -";
     if (newest == kFileTimeTooLate)
         return {};
-    constexpr int64_t kEpochDelta = 11644473600;
-    const time_t seconds =
-        static_cast<time_t>(static_cast<int64_t>(newest / 10000000) - kEpochDelta);
+    const time_t seconds = static_cast<time_t>(
+        static_cast<int64_t>(newest / kFileTimeTicksPerSecond) - kFileTimeEpochSeconds);
     struct tm local {};
     if (localtime_r(&seconds, &local) == nullptr)
         return {};
