@@ -97,6 +97,24 @@ int ReportColumnWidth(int pixelWidth, int underscoreWidth) {
     return (pixelWidth - 1) / u - 1;
 }
 
+ReportInput MakeReportInput(const std::array<int, ColumnCount>& pixelWidths, int underscoreWidth,
+                            const std::array<std::string, ColumnCount>& headers,
+                            const std::vector<DirRow>& rows, const DirStats& total,
+                            uint64_t freeBytes, const RowFormat& format) {
+    ReportInput input;
+    for (int k = 0; k < ColumnCount; ++k)
+        input.widths[k] = ReportColumnWidth(pixelWidths[k], underscoreWidth);
+    input.headers = headers;
+    input.rows.reserve(rows.size());
+    for (const DirRow& row : rows)
+        input.rows.push_back(&row);
+    input.total = total;
+    input.freeBytes = freeBytes;
+    input.byteMode = format.byteMode;
+    input.thousandSep = format.thousandSep;
+    return input;
+}
+
 std::string BuildReport(const ReportInput& input) {
     const auto& w = input.widths;
     int total = 0;

@@ -35,6 +35,7 @@ public:
     // Rows, in their current order.
     int RowCount() const { return static_cast<int>(m_rows.size()); }
     const DirRow& Row(int index) const { return m_rows[static_cast<size_t>(index)]; }
+    const std::vector<DirRow>& Rows() const { return m_rows; }
     // A row's cell as the window shows it (before the tree form and the cut).
     QString CellText(int row, int column) const;
     // Every row gets this height (the list font's pixel height plus a margin).

@@ -30,17 +30,14 @@ std::array<std::string, ColumnCount> CSpanmeterView::ReportHeaders() const {
 }
 
 ReportInput CSpanmeterView::MakeReportInput() const {
-    ReportInput input;
-    input.widths = ReportWidths();
-    input.headers = ReportHeaders();
-    input.rows.reserve(static_cast<size_t>(m_list->RowCount()));
-    for (int row = 0; row < m_list->RowCount(); ++row)
-        input.rows.push_back(&m_list->Row(row));
-    input.total = m_list->Total();
-    input.freeBytes = m_list->FreeBytes();
-    input.byteMode = m_scan.format.byteMode;
-    input.thousandSep = m_scan.format.thousandSep;
-    return input;
+    std::array<int, ColumnCount> pixelWidths{};
+    std::array<std::string, ColumnCount> headers;
+    for (int k = 0; k < ColumnCount; ++k) {
+        pixelWidths[k] = ColumnWidth(k);
+        headers[k] = m_list->ColumnTitleBytes(k);
+    }
+    return ::MakeReportInput(pixelWidths, StringWidth(QStringLiteral("_")), headers, m_list->Rows(),
+                             m_list->Total(), m_list->FreeBytes(), m_scan.format);
 }
 
 std::string CSpanmeterView::BuildReport() const {
