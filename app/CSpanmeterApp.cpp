@@ -2,7 +2,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CSpanmeterDoc.h"
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 #include "view/CSpanmeterView.h"
 
 #include <QApplication>

@@ -2,9 +2,9 @@
 
 #include "report/CPrintInfo.h"
 #include "report/ReportText.h"
+#include "ui/FileSystemText.h"
 #include "view/CListControl.h"
 #include "view/CSpanmeterView.h"
-#include "view/CellText.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 
 #include "scan/Columns.h"
 #include "scan/RowText.h"
-#include "view/CellText.h"
+#include "ui/FileSystemText.h"
 
 #include <QSize>
 

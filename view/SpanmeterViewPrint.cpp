@@ -1,6 +1,6 @@
-#include "app/MessageBox.h"
 #include "report/CPrintInfo.h"
 #include "report/CPrintSetupDlg.h"
+#include "ui/MessageBox.h"
 #include "view/CSpanmeterView.h"
 
 #include <QPainter>

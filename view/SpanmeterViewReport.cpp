@@ -1,10 +1,10 @@
 // The text report of the list as it is now: on the clipboard (Copy) or in a
 // file (Save as).
-#include "app/MessageBox.h"
 #include "scan/Columns.h"
+#include "ui/FileSystemText.h"
+#include "ui/MessageBox.h"
 #include "view/CListControl.h"
 #include "view/CSpanmeterView.h"
-#include "view/CellText.h"
 
 #include <QApplication>
 #include <QClipboard>
