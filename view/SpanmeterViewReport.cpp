@@ -14,21 +14,6 @@
 
 #include <memory>
 
-std::array<int, ColumnCount> CSpanmeterView::ReportWidths() const {
-    std::array<int, ColumnCount> widths{};
-    const int underscore = StringWidth(QStringLiteral("_"));
-    for (int k = 0; k < ColumnCount; ++k)
-        widths[k] = ReportColumnWidth(ColumnWidth(k), underscore);
-    return widths;
-}
-
-std::array<std::string, ColumnCount> CSpanmeterView::ReportHeaders() const {
-    std::array<std::string, ColumnCount> headers;
-    for (int k = 0; k < ColumnCount; ++k)
-        headers[k] = m_list->ColumnTitleBytes(k);
-    return headers;
-}
-
 ReportInput CSpanmeterView::MakeReportInput() const {
     std::array<int, ColumnCount> pixelWidths{};
     std::array<std::string, ColumnCount> headers;
