@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QSaveFile>
 
 #include <memory>
