@@ -62,8 +62,8 @@ private:
 
     // Logical point `origin` goes to the top-left corner of the page.
     void SetWindowOrg(QPainter* dc, QPoint origin);
-    // A row's bounds and its label (column 0) in the list's coordinates,
-    // scrolled to its top.
+    // A row's bounds and its label (column 0) in the list's coordinates, as
+    // the list shows them scrolled to its first row and column.
     QRect RowBounds(int row) const;
     QRect RowLabel(int row) const;
     int ListWidth() const;
