@@ -1,8 +1,8 @@
 #include "about/CAboutDlg.h"
 
 #include "about/CHyperLink.h"
-#include "app/DialogUnits.h"
 #include "resources/Resources.h"
+#include "ui/DialogUnits.h"
 
 #include <QIcon>
 #include <QLabel>

@@ -2,18 +2,12 @@
 
 #include "app/CMainFrame.h"
 #include "app/CSpanmeterDoc.h"
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 #include "view/CSpanmeterView.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
-
-namespace {
-
-CSpanmeterApp* theApp = nullptr;
-
-} // namespace
 
 CSpanmeterApp::CSpanmeterApp(int& argc, char** argv) {
     if (QApplication::instance() == nullptr) {
@@ -25,7 +19,6 @@ CSpanmeterApp::CSpanmeterApp(int& argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         m_arguments.append(QByteArray(argv[i]));
     }
-    theApp = this;
 }
 
 CSpanmeterApp::~CSpanmeterApp() {
@@ -33,11 +26,6 @@ CSpanmeterApp::~CSpanmeterApp() {
     // and the QApplication.
     delete m_mainFrame;
     m_document.reset();
-    theApp = nullptr;
-}
-
-CSpanmeterApp* CSpanmeterApp::Instance() {
-    return theApp;
 }
 
 CMainFrame* CSpanmeterApp::MainFrame() const {

@@ -27,9 +27,6 @@ public:
     // Runs the event loop until the main window is closed.
     int Run();
 
-    // The one application object, nullptr before it is made and after it is gone.
-    static CSpanmeterApp* Instance();
-
     CMainFrame* MainFrame() const;
 
 private:

@@ -13,6 +13,7 @@
 #include "scan/ScanWorker.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <clocale>
@@ -69,22 +70,18 @@ bool WriteOut(const std::string& bytes, const char* what) {
     return true;
 }
 
+// The window's list as it starts: its initial columns, and its titles for this scan.
 ReportInput MakeInput(const MemoryList& list, const RowFormat& format) {
-    ReportInput input;
+    std::array<int, ColumnCount> pixelWidths{};
+    std::array<std::string, ColumnCount> headers;
     for (int k = 0; k < ColumnCount; ++k) {
-        input.widths[k] = ReportColumnWidth(kColumns[k].initialWidth, kUnderscorePixels);
-        input.headers[k] = kColumns[k].title;
+        pixelWidths[k] = kColumns[k].initialWidth;
+        headers[k] = kColumns[k].title;
     }
-    input.headers[ColDirectory] = list.title;
-    input.headers[ColBytes] = UnitTitle(format.byteMode);
-    input.rows.reserve(list.rows.size());
-    for (const DirRow& row : list.rows)
-        input.rows.push_back(&row);
-    input.total = list.total;
-    input.freeBytes = list.freeBytes;
-    input.byteMode = format.byteMode;
-    input.thousandSep = format.thousandSep;
-    return input;
+    headers[ColDirectory] = list.title;
+    headers[ColBytes] = UnitTitle(format.byteMode);
+    return MakeReportInput(pixelWidths, kUnderscorePixels, headers, list.rows, list.total,
+                           list.freeBytes, format);
 }
 
 // One directory: its report, its rows or its export. The exit status.

@@ -1,20 +1,17 @@
 #include "report/CPrintLayout.h"
 
 #include "report/CPrintInfo.h"
-#include "report/ReportText.h"
-#include "view/CListControl.h"
-#include "view/CSpanmeterView.h"
-#include "view/CellText.h"
+#include "ui/FileSystemText.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QPainter>
 #include <QPen>
 #include <QPrintDialog>
 #include <QPrinter>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -26,17 +23,16 @@ int DisplayCharWidth() {
 
 } // namespace
 
-bool CPrintLayout::PreparePrinting(CPrintInfo* info, CSpanmeterView* view, CSpanmeterView* list) {
-    if (info == nullptr || view == nullptr || list == nullptr)
+bool CPrintLayout::PreparePrinting(CPrintInfo* info, QWidget* parent, int rows) {
+    if (info == nullptr)
         return false;
-    m_pList = list;
-    m_nItems = list->List()->RowCount();
-    if (m_nItems == 0 || info->printer == nullptr || !info->printer->isValid())
+    m_nItems = rows;
+    if (m_nItems <= 0 || info->printer == nullptr || !info->printer->isValid())
         return false;
     if (info->preview)
         return true;
 
-    QPrintDialog dialog(info->printer, view);
+    QPrintDialog dialog(info->printer, parent);
     // A real print queue prints no file; Qt's PDF printer (the fallback when
     // the system has no queue) has nothing else to print to.
     dialog.setOption(QAbstractPrintDialog::PrintToFile,
@@ -49,16 +45,16 @@ bool CPrintLayout::PreparePrinting(CPrintInfo* info, CSpanmeterView* view, CSpan
     return dialog.exec() == QDialog::Accepted;
 }
 
-void CPrintLayout::BeginPrinting(QPainter* dc, CPrintInfo* info, const QString& title) {
-    if (dc == nullptr || info == nullptr || m_pList == nullptr)
+void CPrintLayout::BeginPrinting(QPainter* dc, CPrintInfo* info, const QString& title,
+                                 PrintInput input) {
+    if (dc == nullptr || info == nullptr)
         return;
+    m_input = std::move(input);
     m_strTitle = title;
 
     // Logical units are screen pixels: the list font at its screen pixel size.
-    QFont normal = m_pList->font();
-    normal.setPixelSize(m_pList->fontInfo().pixelSize());
-    m_fontNormal = normal;
-    QFont bold = normal;
+    m_fontNormal = m_input.font;
+    QFont bold = m_input.font;
     bold.setWeight(QFont::Bold);
     m_fontBold = bold;
 
@@ -69,7 +65,7 @@ void CPrintLayout::BeginPrinting(QPainter* dc, CPrintInfo* info, const QString& 
 }
 
 void CPrintLayout::MeasurePage(QPaintDevice* dc) {
-    if (dc == nullptr || m_pList == nullptr)
+    if (dc == nullptr)
         return;
     const QRect r0 = RowBounds(0);
     const int a = DisplayCharWidth();
@@ -79,7 +75,7 @@ void CPrintLayout::MeasurePage(QPaintDevice* dc) {
     // A device smaller than the list would give a scale of zero: print at one
     // device pixel per screen pixel instead of dividing by zero.
     m_nScaleX = std::max(1, horzRes / (6 * a + r0.width()));
-    m_nScaleY = std::max(1, dc->logicalDpiY() / std::max(1, m_pList->logicalDpiY()));
+    m_nScaleY = std::max(1, dc->logicalDpiY() / std::max(1, m_input.logicalDpiY));
     m_rectPage.setCoords(2 * a, 0, horzRes / m_nScaleX - 4 * a, vertRes / m_nScaleY);
     m_nLineHeight = std::max(1, r0.height());
     // Title, header and footer take about nine lines; a page too short for
@@ -88,15 +84,16 @@ void CPrintLayout::MeasurePage(QPaintDevice* dc) {
 }
 
 void CPrintLayout::PrintPage(QPainter* dc, CPrintInfo* info) {
-    if (dc == nullptr || info == nullptr || m_pList == nullptr || !m_fontNormal)
+    if (dc == nullptr || info == nullptr || !m_fontNormal)
         return;
     const QFont oldFont = dc->font();
     SetWindowOrg(dc, QPoint(0, 0));
 
     const int first = (info->currentPage - 1) * m_nRowsPerPage;
-    // Only the rows counted when printing began, and only while they exist:
-    // a scan started meanwhile may have cleared the list.
-    const int end = std::min({first + m_nRowsPerPage, m_nItems, m_pList->List()->RowCount()});
+    // Only the rows counted when printing was prepared, and only while they
+    // exist: a scan started meanwhile may have cleared the list.
+    const int end =
+        std::min({first + m_nRowsPerPage, m_nItems, static_cast<int>(m_input.report.rows.size())});
 
     PrintTitle(dc);
     PrintPageNumber(dc, info);
@@ -112,7 +109,7 @@ void CPrintLayout::PrintPage(QPainter* dc, CPrintInfo* info) {
     if (first < end) {
         // Rows keep the places the list gives them, the first one a header
         // height below the top of the header line.
-        const QRect r = RowBounds(first).translated(0, -m_pList->header()->height());
+        const QRect r = RowBounds(first).translated(0, -m_input.headerHeight);
         SetWindowOrg(dc, m_windowOrg + r.topLeft());
         for (int i = first; i < end; ++i)
             PrintRow(dc, i);
@@ -144,13 +141,10 @@ void CPrintLayout::PrintPageNumber(QPainter* dc, CPrintInfo* info) {
 }
 
 void CPrintLayout::PrintHeader(QPainter* dc) {
-    int w = 0;
-    for (int k = 0; k < ColumnCount; ++k)
-        w += m_pList->ColumnWidth(k);
     // Bold still; the line is clipped to the header's width.
-    dc->drawText(QRect(0, 0, w, m_nLineHeight),
+    dc->drawText(QRect(0, 0, ListWidth(), m_nLineHeight),
                  Qt::TextSingleLine | Qt::AlignVCenter | Qt::AlignLeft,
-                 FromFileSystem(ReportLine(m_pList->ReportHeaders(), m_pList->ReportWidths())));
+                 FromFileSystem(ReportLine(m_input.report.headers, m_input.report.widths)));
     DrawRule(dc, m_nLineHeight);
 }
 
@@ -158,14 +152,14 @@ void CPrintLayout::PrintRow(QPainter* dc, int row) {
     QRect rc = RowLabel(row);
     int extra = 0;
     for (int k = 0; k < ColumnCount; ++k)
-        extra += m_pList->ColumnWidth(k) - 4;
+        extra += m_input.columnWidths[k] - 4;
     rc.setWidth(rc.width() + extra);
 
     DrawRule(dc, rc.top() + rc.height());
 
     // The stored texts, not the screen's tree form: a path is printed whole.
-    const QString line =
-        FromFileSystem(ReportLine(m_pList->List()->Row(row).text, m_pList->ReportWidths()));
+    const QString line = FromFileSystem(
+        ReportLine(m_input.report.rows[static_cast<size_t>(row)]->text, m_input.report.widths));
     const QString shown = dc->fontMetrics().elidedText(line, Qt::ElideRight, rc.width());
     dc->drawText(rc, Qt::TextSingleLine | Qt::AlignVCenter | Qt::AlignLeft, shown);
 }
@@ -181,6 +175,8 @@ void CPrintLayout::DrawRule(QPainter* dc, int y) {
 void CPrintLayout::EndPrinting(QPainter* /*dc*/, CPrintInfo* /*info*/) {
     m_fontNormal.reset();
     m_fontBold.reset();
+    // The rows are the list's: none is kept past the printout.
+    m_input = {};
 }
 
 void CPrintLayout::SetWindowOrg(QPainter* dc, QPoint origin) {
@@ -191,11 +187,19 @@ void CPrintLayout::SetWindowOrg(QPainter* dc, QPoint origin) {
 }
 
 QRect CPrintLayout::RowBounds(int row) const {
-    const QHeaderView* head = m_pList->header();
     const QRect label = RowLabel(row);
-    return QRect(head->sectionViewportPosition(0), label.top(), head->length(), label.height());
+    return QRect(0, label.top(), ListWidth(), label.height());
 }
 
 QRect CPrintLayout::RowLabel(int row) const {
-    return m_pList->visualRect(m_pList->List()->index(row, 0));
+    // Rows are all of one height; the first cell is column 0, not indented.
+    const int h = m_input.rowHeight;
+    return QRect(0, row * h, m_input.columnWidths[ColDirectory], h);
+}
+
+int CPrintLayout::ListWidth() const {
+    int width = 0;
+    for (const int column : m_input.columnWidths)
+        width += column;
+    return width;
 }

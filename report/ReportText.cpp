@@ -1,6 +1,7 @@
 #include "report/ReportText.h"
 
 #include "scan/RowText.h"
+#include "scan/Utf8.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -12,45 +13,11 @@ constexpr std::string_view kProductName = "Spanmeter";
 constexpr int kDashRun = 189; // the dash lines never grow beyond this
 constexpr std::string_view kLineEnd = "\r\n";
 
-bool IsContinuation(unsigned char c) {
-    return (c & 0xC0) == 0x80;
-}
-
 // Bytes taken by the UTF-8 character at `pos`: 1 for an ASCII byte and for
 // any byte that does not start a well-formed sequence, so a broken name is
 // still cut and padded, one character per stray byte.
 size_t CharLength(std::string_view text, size_t pos) {
-    const auto at = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = at(pos);
-    size_t length = 1;
-    unsigned char low = 0x80; // allowed range of the second byte
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0; // no overlong forms
-        else if (lead == 0xED)
-            high = 0x9F; // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        else if (lead == 0xF4)
-            high = 0x8F; // nothing above U+10FFFF
-    } else {
-        return 1;
-    }
-    if (pos + length > text.size())
-        return 1;
-    if (at(pos + 1) < low || at(pos + 1) > high)
-        return 1;
-    for (size_t i = 2; i < length; ++i) {
-        if (!IsContinuation(at(pos + i)))
-            return 1;
-    }
-    return length;
+    return DecodeUtf8(text, pos).length;
 }
 
 // The first `count` characters of `text` (all of it when it is shorter) and
@@ -128,6 +95,24 @@ int ReportColumnWidth(int pixelWidth, int underscoreWidth) {
     // A font that claims a zero-width underscore would divide by zero; count it as one pixel.
     const int u = std::max(1, underscoreWidth);
     return (pixelWidth - 1) / u - 1;
+}
+
+ReportInput MakeReportInput(const std::array<int, ColumnCount>& pixelWidths, int underscoreWidth,
+                            const std::array<std::string, ColumnCount>& headers,
+                            const std::vector<DirRow>& rows, const DirStats& total,
+                            uint64_t freeBytes, const RowFormat& format) {
+    ReportInput input;
+    for (int k = 0; k < ColumnCount; ++k)
+        input.widths[k] = ReportColumnWidth(pixelWidths[k], underscoreWidth);
+    input.headers = headers;
+    input.rows.reserve(rows.size());
+    for (const DirRow& row : rows)
+        input.rows.push_back(&row);
+    input.total = total;
+    input.freeBytes = freeBytes;
+    input.byteMode = format.byteMode;
+    input.thousandSep = format.thousandSep;
+    return input;
 }
 
 std::string BuildReport(const ReportInput& input) {

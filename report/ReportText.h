@@ -2,6 +2,7 @@
 
 #include "scan/DirRow.h"
 #include "scan/DirStats.h"
+#include "scan/RowFormat.h"
 
 #include <array>
 #include <cstdint>
@@ -19,6 +20,16 @@ struct ReportInput {
     int byteMode = 0;
     char thousandSep = '.';
 };
+
+// The report's inputs from a list's plain pieces: its columns' pixel widths
+// and the pixel width of "_" in its font, its column titles in the file
+// system's bytes, its rows in their current order, the totals and free space
+// the scan reported, and the format the rows were written in. The rows are
+// referred to, not copied: the list must not change while the input is used.
+ReportInput MakeReportInput(const std::array<int, ColumnCount>& pixelWidths, int underscoreWidth,
+                            const std::array<std::string, ColumnCount>& headers,
+                            const std::vector<DirRow>& rows, const DirStats& total,
+                            uint64_t freeBytes, const RowFormat& format);
 
 // A list column's pixel width as report characters: (cx - 1) / u - 1, where u
 // is the pixel width of "_" in the list font.

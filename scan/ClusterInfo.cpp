@@ -5,6 +5,10 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
+uint64_t AllocationUnit(const struct statvfs& volume) {
+    return volume.f_frsize != 0 ? volume.f_frsize : volume.f_bsize;
+}
+
 bool CClusterInfo::SetRoot(const std::string& root) {
     if (root.empty() || root.front() != '/')
         return false;
@@ -30,8 +34,7 @@ uint32_t CClusterInfo::GetClusterSize() const {
     } else if (m_root.empty() || ::statvfs(m_root.c_str(), &volume) != 0) {
         return 1;
     }
-    // f_frsize is the allocation unit; old file systems leave it 0 and mean f_bsize.
-    const unsigned long unit = volume.f_frsize != 0 ? volume.f_frsize : volume.f_bsize;
+    const uint64_t unit = AllocationUnit(volume);
     if (unit == 0 || unit > std::numeric_limits<uint32_t>::max())
         return 1;
     return static_cast<uint32_t>(unit);

@@ -3,6 +3,12 @@
 #include <cstdint>
 #include <string>
 
+struct statvfs;
+
+// The allocation unit a volume reports: f_frsize, or f_bsize where an old file
+// system leaves f_frsize 0.
+uint64_t AllocationUnit(const struct statvfs& volume);
+
 // The allocation unit of the volume that holds a directory.
 class CClusterInfo {
 public:

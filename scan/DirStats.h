@@ -30,7 +30,11 @@ struct DirStats {
     bool operator==(const DirStats&) const = default;
 };
 
-// A file time counts 100-nanosecond intervals since 1601-01-01 00:00 UTC.
+// A file time counts 100-nanosecond intervals since 1601-01-01 00:00 UTC,
+// which is this many seconds before the Unix epoch.
+constexpr int64_t kFileTimeEpochSeconds = 11644473600;
+constexpr uint64_t kFileTimeTicksPerSecond = 10000000;
+
 // The largest value stands for a time too late for a file time: it wins every
 // `newest` and has no date text.
 constexpr uint64_t kFileTimeTooLate = UINT64_MAX;
@@ -38,16 +42,14 @@ constexpr uint64_t kFileTimeTooLate = UINT64_MAX;
 // Times before 1601 become 0, which never changes a `newest`; times past the
 // range (file systems take seconds up to 2^63 - 1) become kFileTimeTooLate.
 inline uint64_t FileTimeFromUnix(int64_t seconds, int64_t nanoseconds) {
-    constexpr int64_t kEpochDelta = 11644473600; // seconds from 1601 to 1970
-    constexpr uint64_t kTicksPerSecond = 10000000;
-    if (seconds < -kEpochDelta)
+    if (seconds < -kFileTimeEpochSeconds)
         return 0;
     // Unsigned, so even the largest seconds add without overflow.
-    const uint64_t since1601 = static_cast<uint64_t>(seconds) + kEpochDelta;
+    const uint64_t since1601 = static_cast<uint64_t>(seconds) + kFileTimeEpochSeconds;
     const uint64_t ticks = nanoseconds > 0 ? static_cast<uint64_t>(nanoseconds) / 100 : 0;
-    if (since1601 > (kFileTimeTooLate - 1 - ticks) / kTicksPerSecond)
+    if (since1601 > (kFileTimeTooLate - 1 - ticks) / kFileTimeTicksPerSecond)
         return kFileTimeTooLate;
-    return since1601 * kTicksPerSecond + ticks;
+    return since1601 * kFileTimeTicksPerSecond + ticks;
 }
 
 // Size rounded up to whole clusters: 0 stays 0, n clusters stay n, one byte more takes another.

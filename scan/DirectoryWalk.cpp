@@ -22,8 +22,7 @@ uint64_t FreeBytes(int fd) {
     struct statvfs volume {};
     if (fd < 0 || ::fstatvfs(fd, &volume) != 0)
         return 0;
-    const uint64_t unit = volume.f_frsize != 0 ? volume.f_frsize : volume.f_bsize;
-    return static_cast<uint64_t>(volume.f_bavail) * unit;
+    return static_cast<uint64_t>(volume.f_bavail) * AllocationUnit(volume);
 }
 
 // Descriptors a walking thread may need at once: where its subtree hangs, the

@@ -1,6 +1,7 @@
 #include "scan/RowText.h"
 
 #include "scan/CaseFold.h"
+#include "scan/Utf8.h"
 
 #include <algorithm>
 #include <charconv>
@@ -38,9 +39,8 @@ std::string FormatDate(uint64_t newest, uint64_t bytes, const RowFormat& format)
         return "         -";
     if (newest == kFileTimeTooLate)
         return {};
-    constexpr int64_t kEpochDelta = 11644473600;
-    const time_t seconds =
-        static_cast<time_t>(static_cast<int64_t>(newest / 10000000) - kEpochDelta);
+    const time_t seconds = static_cast<time_t>(
+        static_cast<int64_t>(newest / kFileTimeTicksPerSecond) - kFileTimeEpochSeconds);
     struct tm local {};
     if (localtime_r(&seconds, &local) == nullptr)
         return {};
@@ -116,35 +116,11 @@ bool IsContinuation(unsigned char byte) {
 }
 
 // The code point at text[pos], folded, and the position after it. A byte
-// that does not begin a valid UTF-8 sequence stands for itself.
+// that does not begin a valid UTF-8 sequence stands for itself, unfolded.
 char32_t NextFolded(const unsigned char* text, size_t size, size_t& pos) {
-    const unsigned char lead = text[pos];
-    size_t length = 0;
-    char32_t c = 0, least = 0;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2, c = lead & 0x1F, least = 0x80;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3, c = lead & 0x0F, least = 0x800;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4, c = lead & 0x07, least = 0x10000;
-    if (length == 0 || size - pos < length) {
-        ++pos;
-        return lead < 0x80 ? FoldCase(lead) : lead;
-    }
-    for (size_t k = 1; k < length; ++k) {
-        if (!IsContinuation(text[pos + k])) {
-            ++pos;
-            return lead;
-        }
-        c = (c << 6) | (text[pos + k] & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        ++pos;
-        return lead;
-    }
-    pos += length;
-    return FoldCase(c);
+    const Utf8Char c = DecodeUtf8({reinterpret_cast<const char*>(text), size}, pos);
+    pos += c.length;
+    return c.valid ? FoldCase(c.code) : c.code;
 }
 
 // Compares from a position where both texts begin a character, folding case.

@@ -1,6 +1,8 @@
 #include "scan/WalkShared.h"
 
 #include <algorithm>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 // Levels of the path that keep their descriptor, per thread, until
@@ -8,8 +10,6 @@ namespace {
 // reopened through ".." when the walk climbs back.
 constexpr size_t kKeptLevels = 24;
 } // namespace
-#include <unistd.h>
-#include <utility>
 
 std::shared_ptr<Ancestry> Ancestry::Make() {
     return std::shared_ptr<Ancestry>(new Ancestry, Release{});
@@ -34,8 +34,8 @@ void Ancestry::Release::operator()(const Ancestry* link) const {
 WalkShared::WalkShared(const ScanRequest& request, ScanFeed& feed, const std::atomic<bool>& stop,
                        uint32_t clusterSize, int threads)
     : m_request(request), m_feed(feed), m_stop(stop), m_clusterSize(clusterSize),
-      // Only the expanded view makes enough rows to be worth holding back a thread.
       m_keptLevels(kKeptLevels),
+      // Only the expanded view makes enough rows to be worth holding back a thread.
       m_order(feed, request.settings.format, request.settings.compressed == 0, request.sink),
       m_threads(threads) {}
 

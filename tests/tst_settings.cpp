@@ -4,10 +4,10 @@
 // entry, run as their file managers run them.
 #include "ViewTestSupport.h"
 
-#include "app/Reinstall.h"
 #include "settings/SettingsStore.h"
 #include "settings/ShellVerbs.h"
 #include "view/COptionsDlg.h"
+#include "view/Reinstall.h"
 
 #include <QProcess>
 #include <QRegularExpression>

@@ -77,8 +77,8 @@ std::pair<CPrintLayout, int> Measured(CSpanmeterView& view, QPaintDevice* device
     info.printer = view.Printer();
     info.preview = true;
     QPainter dc;
-    if (layout.PreparePrinting(&info, &view, &view) && dc.begin(device)) {
-        layout.BeginPrinting(&dc, &info, "Spanmeter");
+    if (layout.PreparePrinting(&info, &view, view.List()->RowCount()) && dc.begin(device)) {
+        layout.BeginPrinting(&dc, &info, "Spanmeter", view.PrintInputs());
         layout.EndPrinting(&dc, &info);
     }
     return {layout, info.maxPage};

@@ -2,7 +2,7 @@
 
 #include "scan/Columns.h"
 #include "scan/RowText.h"
-#include "view/CellText.h"
+#include "ui/FileSystemText.h"
 
 #include <QSize>
 
@@ -107,8 +107,7 @@ void CListControl::SortRows(int key) {
 }
 
 void CListControl::SetStatusText(const std::string& text) {
-    m_statusText = FromFileSystem(text);
-    emit statusTextChanged(m_statusText);
+    emit statusTextChanged(FromFileSystem(text));
 }
 
 void CListControl::SetTotals(const DirStats& total) {

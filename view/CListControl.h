@@ -35,6 +35,7 @@ public:
     // Rows, in their current order.
     int RowCount() const { return static_cast<int>(m_rows.size()); }
     const DirRow& Row(int index) const { return m_rows[static_cast<size_t>(index)]; }
+    const std::vector<DirRow>& Rows() const { return m_rows; }
     // A row's cell as the window shows it (before the tree form and the cut).
     QString CellText(int row, int column) const;
     // Every row gets this height (the list font's pixel height plus a margin).
@@ -44,7 +45,6 @@ public:
     // The totals and free space as the scan last reported them.
     const DirStats& Total() const { return m_total; }
     uint64_t FreeBytes() const { return m_freeBytes; }
-    QString StatusText() const { return m_statusText; }
 
     // ScanList, on the GUI thread.
     void ClearRows() override;
@@ -74,5 +74,4 @@ private:
     int m_rowHeight = 18;
     DirStats m_total;
     uint64_t m_freeBytes = 0;
-    QString m_statusText;
 };

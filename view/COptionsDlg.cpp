@@ -1,8 +1,8 @@
 #include "view/COptionsDlg.h"
 
-#include "app/DialogUnits.h"
-#include "app/Reinstall.h"
+#include "ui/DialogUnits.h"
 #include "view/CFontSelectDlg.h"
+#include "view/Reinstall.h"
 
 #include <QCheckBox>
 #include <QComboBox>

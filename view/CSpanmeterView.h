@@ -62,11 +62,6 @@ public:
 
     bool IsCompressed() const { return m_scan.compressed != 0; }
 
-    // The columns' widths in report characters (from their pixel widths in the
-    // list font) and their header texts in the file system's bytes, as the text
-    // report and the printout lay out their lines.
-    std::array<int, ColumnCount> ReportWidths() const;
-    std::array<std::string, ColumnCount> ReportHeaders() const;
     // The fixed-width text report of the list as it is now, lines ended by CR LF.
     std::string BuildReport() const;
     // Writes the report to `path`, replacing a file there only once the whole
@@ -74,6 +69,9 @@ public:
     // and the reason; false then.
     bool SaveReport(const QString& path);
 
+    // What the pages show of the list as it is now: the report's inputs, the
+    // list font and the list's geometry.
+    PrintInput PrintInputs() const;
     // The printer that printing and previews use, until Print Setup changes it:
     // the system's default print queue, else Qt's PDF printer.
     QPrinter* Printer();

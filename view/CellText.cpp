@@ -1,6 +1,5 @@
 #include "view/CellText.h"
 
-#include <QFile>
 #include <QFontMetrics>
 #include <QVector>
 
@@ -19,10 +18,6 @@ QVector<int> CharacterEnds(const QString& text, int upTo) {
 }
 
 } // namespace
-
-QString FromFileSystem(const std::string& bytes) {
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
 
 QString TreeForm(const QString& path) {
     const auto slash = static_cast<int>(path.lastIndexOf(u'/'));

@@ -2,16 +2,9 @@
 
 #include <QString>
 
-#include <string>
-
 class QFontMetrics;
 
 // Cell texts as the list draws them.
-
-// A text in the file system's bytes (names, paths, rows, status texts) as the
-// window shows it. The bytes themselves stay with the rows: navigation and
-// the report use them as they are.
-QString FromFileSystem(const std::string& bytes);
 
 // The tree form of a directory path: everything before the last "/" becomes
 // blanks, one per character, so in a fixed-pitch font each name is indented by

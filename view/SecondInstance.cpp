@@ -1,7 +1,7 @@
 #include "view/SecondInstance.h"
 
 #include "settings/ShellVerbs.h"
-#include "view/CellText.h"
+#include "ui/FileSystemText.h"
 
 #include <QDir>
 #include <QProcess>

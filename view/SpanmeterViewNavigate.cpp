@@ -1,5 +1,5 @@
-#include "app/MessageBox.h"
 #include "settings/ShellVerbs.h"
+#include "ui/MessageBox.h"
 #include "view/CListControl.h"
 #include "view/CSpanmeterView.h"
 #include "view/SecondInstance.h"

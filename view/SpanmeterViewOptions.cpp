@@ -1,7 +1,7 @@
 // The Options command: the dialog, then what changed applied, stored and
 // scanned once.
-#include "app/MessageBox.h"
 #include "settings/SettingsStore.h"
+#include "ui/MessageBox.h"
 #include "view/CListControl.h"
 #include "view/COptionsDlg.h"
 #include "view/CSpanmeterView.h"

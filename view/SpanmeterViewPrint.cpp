@@ -1,8 +1,11 @@
-#include "app/MessageBox.h"
 #include "report/CPrintInfo.h"
 #include "report/CPrintSetupDlg.h"
+#include "ui/MessageBox.h"
+#include "view/CListControl.h"
 #include "view/CSpanmeterView.h"
 
+#include <QFontInfo>
+#include <QHeaderView>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -24,10 +27,23 @@ QPrinter* CSpanmeterView::Printer() {
     return m_printer.get();
 }
 
+PrintInput CSpanmeterView::PrintInputs() const {
+    PrintInput input;
+    input.report = MakeReportInput();
+    input.font = font();
+    input.font.setPixelSize(fontInfo().pixelSize());
+    for (int k = 0; k < ColumnCount; ++k)
+        input.columnWidths[k] = ColumnWidth(k);
+    input.rowHeight = visualRect(m_list->index(0, 0)).height();
+    input.headerHeight = header()->height();
+    input.logicalDpiY = logicalDpiY();
+    return input;
+}
+
 void CSpanmeterView::OnFilePrint() {
     CPrintInfo info;
     info.printer = Printer();
-    if (!m_printLayout.PreparePrinting(&info, this, this))
+    if (!m_printLayout.PreparePrinting(&info, this, m_list->RowCount()))
         return;
     PaintPages(info.printer, &info);
 }
@@ -36,7 +52,7 @@ void CSpanmeterView::OnFilePrintPreview() {
     CPrintInfo info;
     info.printer = Printer();
     info.preview = true;
-    if (!m_printLayout.PreparePrinting(&info, this, this))
+    if (!m_printLayout.PreparePrinting(&info, this, m_list->RowCount()))
         return;
     QPrintPreviewDialog preview(info.printer, this);
     preview.setWindowTitle(QStringLiteral("Spanmeter"));
@@ -61,7 +77,7 @@ void CSpanmeterView::PaintPages(QPrinter* printer, CPrintInfo* info) {
                               : QStringLiteral("Cannot print to the file %1.").arg(file));
         return;
     }
-    m_printLayout.BeginPrinting(&dc, info, QStringLiteral("Spanmeter"));
+    m_printLayout.BeginPrinting(&dc, info, QStringLiteral("Spanmeter"), PrintInputs());
     int first = 1;
     int last = info->maxPage;
     if (!info->preview && printer->printRange() == QPrinter::PageRange) {

@@ -1,46 +1,27 @@
 // The text report of the list as it is now: on the clipboard (Copy) or in a
 // file (Save as).
-#include "app/MessageBox.h"
 #include "scan/Columns.h"
+#include "ui/FileSystemText.h"
+#include "ui/MessageBox.h"
 #include "view/CListControl.h"
 #include "view/CSpanmeterView.h"
-#include "view/CellText.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QSaveFile>
 
 #include <memory>
 
-std::array<int, ColumnCount> CSpanmeterView::ReportWidths() const {
-    std::array<int, ColumnCount> widths{};
-    const int underscore = StringWidth(QStringLiteral("_"));
-    for (int k = 0; k < ColumnCount; ++k)
-        widths[k] = ReportColumnWidth(ColumnWidth(k), underscore);
-    return widths;
-}
-
-std::array<std::string, ColumnCount> CSpanmeterView::ReportHeaders() const {
-    std::array<std::string, ColumnCount> headers;
-    for (int k = 0; k < ColumnCount; ++k)
-        headers[k] = m_list->ColumnTitleBytes(k);
-    return headers;
-}
-
 ReportInput CSpanmeterView::MakeReportInput() const {
-    ReportInput input;
-    input.widths = ReportWidths();
-    input.headers = ReportHeaders();
-    input.rows.reserve(static_cast<size_t>(m_list->RowCount()));
-    for (int row = 0; row < m_list->RowCount(); ++row)
-        input.rows.push_back(&m_list->Row(row));
-    input.total = m_list->Total();
-    input.freeBytes = m_list->FreeBytes();
-    input.byteMode = m_scan.format.byteMode;
-    input.thousandSep = m_scan.format.thousandSep;
-    return input;
+    std::array<int, ColumnCount> pixelWidths{};
+    std::array<std::string, ColumnCount> headers;
+    for (int k = 0; k < ColumnCount; ++k) {
+        pixelWidths[k] = ColumnWidth(k);
+        headers[k] = m_list->ColumnTitleBytes(k);
+    }
+    return ::MakeReportInput(pixelWidths, StringWidth(QStringLiteral("_")), headers, m_list->Rows(),
+                             m_list->Total(), m_list->FreeBytes(), m_scan.format);
 }
 
 std::string CSpanmeterView::BuildReport() const {

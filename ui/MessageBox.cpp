@@ -1,4 +1,4 @@
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 
 QMessageBox::StandardButton ShowWarning(QWidget* parent, const QString& text,
                                         QMessageBox::StandardButtons buttons,

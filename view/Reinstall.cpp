@@ -1,7 +1,7 @@
-#include "app/Reinstall.h"
+#include "view/Reinstall.h"
 
-#include "app/MessageBox.h"
 #include "settings/ShellVerbs.h"
+#include "ui/MessageBox.h"
 
 void OnReinstall(QWidget* parent) {
     const QString text =
