@@ -60,8 +60,6 @@ public:
     // The list font of a stored face and size; the default font for a size below 1.
     static QFont CreatePointFont(const QString& name, int pointSize);
 
-    bool IsCompressed() const { return m_scan.compressed != 0; }
-
     // The columns' widths in report characters (from their pixel widths in the
     // list font) and their header texts in the file system's bytes, as the text
     // report and the printout lay out their lines.
