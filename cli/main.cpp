@@ -76,7 +76,7 @@ ReportInput MakeInput(const MemoryList& list, const RowFormat& format) {
         input.headers[k] = kColumns[k].title;
     }
     input.headers[ColDirectory] = list.title;
-    input.headers[ColBytes] = UnitTitle(format.byteMode);
+    input.headers[ColBytes] = UnitSpec(format.byteMode).title;
     input.rows.reserve(list.rows.size());
     for (const DirRow& row : list.rows)
         input.rows.push_back(&row);
@@ -100,10 +100,10 @@ int ReportDirectory(const CommandLine& line, const std::string& directory, bool 
 
     ScanSettings settings;
     // The export holds every directory: it walks as the expanded view does.
-    settings.compressed = line.expanded || json != nullptr ? 0 : 1;
+    settings.compressed = !line.expanded && json == nullptr;
     settings.threads = line.threads;
     settings.format.byteMode = line.byteMode;
-    settings.format.dateMode = line.fixedDate ? 1 : 0;
+    settings.format.dateMode = line.fixedDate;
     settings.format.thousandSep = LocaleThousandSep();
     settings.format.dateOrder = LocaleDateOrder();
     settings.format.plain = line.tsv;

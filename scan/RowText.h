@@ -12,9 +12,9 @@
 // Stateless: safe on any thread.
 std::string FormatNumber(uint64_t value, int width, char thousandSep);
 
-// Bytes in the unit of `byteMode`: kilobytes and megabytes rounded upwards when
-// `roundUp`, else truncated (the status-bar totals truncate, rows and report round up).
-uint64_t ToUnit(uint64_t bytes, int byteMode, bool roundUp);
+// Bytes in `unit`: kilobytes and megabytes rounded upwards when `roundUp`,
+// else truncated (the status-bar totals truncate, rows and report round up).
+uint64_t ToUnit(uint64_t bytes, SizeUnit unit, bool roundUp);
 
 // The date text of a row: "         -" when the row has no bytes, otherwise the
 // newest time in local time in the form that `format` selects. A time that

@@ -78,10 +78,7 @@ void CSpanmeterView::OnInitialUpdate(const QByteArray& startDir) {
     viewport()->update();
     m_startDir = startDir;
 
-    m_treeView = ReadRegNumber(QStringLiteral("TreeView"), 1);
-    m_scan.format.dateMode = ReadRegNumber(QStringLiteral("DateMode"), 0);
-    m_scan.format.byteMode = ReadRegNumber(QStringLiteral("ByteModeView"), 0);
-
+    ReadViewSettings();
     m_list->SetUnitTitle(m_scan.format.byteMode);
     for (const ColumnSpec& column : kColumns)
         SetColumnWidth(column.id, column.initialWidth);

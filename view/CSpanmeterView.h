@@ -116,6 +116,8 @@ private:
     // widths in characters of the list font, header texts, rows in their
     // current order, the totals and free space the scan last reported, the unit.
     ReportInput MakeReportInput() const;
+    // TreeView, DateMode and ByteModeView from the settings store.
+    void ReadViewSettings();
     // The list font's face and size as stored: Courier New, 9 points when none is.
     static std::pair<QString, int> StoredListFont();
     // The Directory column is drawn as a tree: asked for, and sorted by name.
@@ -134,7 +136,16 @@ private:
 
     // View mode, unit, date form, separator and date order: every scan takes a copy.
     ScanSettings m_scan;
-    int m_treeView = 0;
+    bool m_treeView = false;
+    // The three view settings as stored. Options starts from them and writes
+    // one only where the dialog's choice differs: a stored 7 selects no unit
+    // entry, and OK with none selected then writes -1.
+    struct StoredModes {
+        int treeView = 0;
+        int dateMode = 0;
+        int byteMode = 0;
+    };
+    StoredModes m_stored;
     int m_sortColumn = 0;
     QByteArray m_startDir;
     std::array<int, 10> m_sortDescending{};
