@@ -28,6 +28,14 @@ DirRow MakeRow(std::string prefix, const DirStats& stats, const RowFormat& forma
 // The status-bar totals line, "Total:  ... files  ... bytes    ... bytes occupied\r\n".
 std::string TotalsLine(const DirStats& total, const RowFormat& format);
 
-// Case-insensitive comparison of one column's texts. Keys 0-4 ascending by
-// that column, 10-14 descending by column key-10. Negative, 0 or positive.
+enum class SortOrder { Ascending, Descending };
+
+// The sort key of CompareRows and ScanList::SortRows: the column for
+// ascending order, the column + 10 for descending.
+constexpr int SortKey(Column column, SortOrder order) {
+    return order == SortOrder::Descending ? column + 10 : column;
+}
+
+// Case-insensitive comparison of one column's texts in the order of a
+// SortKey. Negative, 0 or positive.
 int CompareRows(const DirRow& a, const DirRow& b, int key);

@@ -183,13 +183,11 @@ void CSpanmeterView::SetListFont(const QFont& listFont) {
 void CSpanmeterView::OnColumnClick(int column) {
     if (column < 0 || column >= ColumnCount)
         return;
-    int& descending = m_sortDescending[static_cast<size_t>(column)];
-    if (column == m_sortColumn)
-        descending = descending == 0 ? 1 : 0;
-    else
-        descending = 0;
-    m_sortColumn = column;
-    m_list->SortRows(descending == 1 ? column + 10 : column);
+    SortOrder& order = m_sortDescending[static_cast<size_t>(column)];
+    order = column == m_sortColumn && order == SortOrder::Ascending ? SortOrder::Descending
+                                                                    : SortOrder::Ascending;
+    m_sortColumn = static_cast<Column>(column);
+    m_list->SortRows(SortKey(m_sortColumn, order));
     // The tree form of the Directory column depends on the last column clicked.
     viewport()->update();
 }

@@ -4,6 +4,7 @@
 #include "report/ReportText.h"
 #include "scan/DirRow.h"
 #include "scan/RowFormat.h"
+#include "scan/RowText.h"
 #include "scan/ScanWorker.h"
 
 #include <QByteArray>
@@ -146,9 +147,10 @@ private:
         int byteMode = 0;
     };
     StoredModes m_stored;
-    int m_sortColumn = 0;
+    // The column last clicked, and each column's direction at its last click.
+    Column m_sortColumn = ColDirectory;
+    std::array<SortOrder, ColumnCount> m_sortDescending{}; // all ascending
     QByteArray m_startDir;
-    std::array<int, 10> m_sortDescending{};
 
     CListControl* m_list = nullptr;
     ScanWorker m_worker;
