@@ -7,16 +7,14 @@
 
 namespace {
 
-bool ParseUnit(std::string_view value, int& byteMode) {
-    if (value == "bytes")
-        byteMode = 0;
-    else if (value == "kilobytes")
-        byteMode = 1;
-    else if (value == "megabytes")
-        byteMode = 2;
-    else
-        return false;
-    return true;
+bool ParseUnit(std::string_view value, SizeUnit& byteMode) {
+    for (const SizeUnitSpec& unit : kSizeUnits) {
+        if (value == unit.word) {
+            byteMode = unit.unit;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool ParseThreads(std::string_view value, int& threads) {

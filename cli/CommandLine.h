@@ -12,7 +12,7 @@ struct CommandLine {
     Action action = Action::Report;
     std::string error; // why the command line was refused, for Action::Error
     bool expanded = false;
-    int byteMode = 0; // 0 bytes, 1 kilobytes, 2 megabytes
+    SizeUnit byteMode = SizeUnit::Bytes;
     bool fixedDate = false;
     int threads = kDefaultScanThreads;
     bool tsv = false;     // tab-separated rows instead of the report

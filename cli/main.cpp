@@ -79,7 +79,7 @@ ReportInput MakeInput(const MemoryList& list, const RowFormat& format) {
         headers[k] = kColumns[k].title;
     }
     headers[ColDirectory] = list.title;
-    headers[ColBytes] = UnitTitle(format.byteMode);
+    headers[ColBytes] = UnitSpec(format.byteMode).title;
     return MakeReportInput(pixelWidths, kUnderscorePixels, headers, list.rows, list.total,
                            list.freeBytes, format);
 }
@@ -97,10 +97,10 @@ int ReportDirectory(const CommandLine& line, const std::string& directory, bool 
 
     ScanSettings settings;
     // The export holds every directory: it walks as the expanded view does.
-    settings.compressed = line.expanded || json != nullptr ? 0 : 1;
+    settings.compressed = !line.expanded && json == nullptr;
     settings.threads = line.threads;
     settings.format.byteMode = line.byteMode;
-    settings.format.dateMode = line.fixedDate ? 1 : 0;
+    settings.format.dateMode = line.fixedDate;
     settings.format.thousandSep = LocaleThousandSep();
     settings.format.dateOrder = LocaleDateOrder();
     settings.format.plain = line.tsv;

@@ -149,7 +149,7 @@ std::string BuildReport(const ReportInput& input) {
     out.append(dashes);
 
     const char sep = input.thousandSep;
-    const int mode = input.byteMode;
+    const SizeUnit mode = input.byteMode;
     const std::string files = ReportNumber(input.total.files, 11, sep);
     const std::string bytes = ReportNumber(ToUnit(input.total.bytes, mode, true), 20, sep);
     const std::string occupied = ReportNumber(ToUnit(input.total.occupied, mode, true), 20, sep);

@@ -17,7 +17,7 @@ struct ReportInput {
     std::vector<const DirRow*> rows; // in the list's current order
     DirStats total;
     uint64_t freeBytes = 0;
-    int byteMode = 0;
+    SizeUnit byteMode = SizeUnit::Bytes;
     char thousandSep = '.';
 };
 

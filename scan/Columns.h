@@ -6,7 +6,7 @@
 // list, the drawing, the report and the printout.
 struct ColumnSpec {
     Column id;
-    const char* title; // column 2's title follows the unit, see UnitTitle
+    const char* title; // column 2's title follows the unit (SizeUnitSpec::title)
     bool alignRight;
     int initialWidth; // pixels
 };
@@ -18,8 +18,3 @@ inline constexpr ColumnSpec kColumns[ColumnCount] = {
     {ColOccupied, "Occupied", true, 120},
     {ColDate, "Date", true, 100},
 };
-
-// The title of the size column for a unit: 1 kilobytes, 2 megabytes, else bytes.
-inline const char* UnitTitle(int byteMode) {
-    return byteMode == 1 ? "Kilobytes" : byteMode == 2 ? "Megabytes" : "Bytes";
-}

@@ -75,16 +75,16 @@ char ThousandSepFrom(const char* separator) {
     return separator[0];
 }
 
-int DateOrderFrom(const char* dateFormat) {
+DateOrder DateOrderFrom(const char* dateFormat) {
     if (dateFormat == nullptr)
-        return '2';
+        return DateOrder::YearFirst;
     switch (FirstDatePart(dateFormat, true)) {
     case DatePart::Month:
-        return '0';
+        return DateOrder::MonthFirst;
     case DatePart::Day:
-        return '1';
+        return DateOrder::DayFirst;
     default:
-        return '2';
+        return DateOrder::YearFirst;
     }
 }
 
@@ -93,6 +93,6 @@ char LocaleThousandSep() {
     return ThousandSepFrom(conventions != nullptr ? conventions->thousands_sep : nullptr);
 }
 
-int LocaleDateOrder() {
+DateOrder LocaleDateOrder() {
     return DateOrderFrom(nl_langinfo(D_FMT));
 }

@@ -26,8 +26,8 @@ std::string FormatNumber(uint64_t value, int width, char thousandSep) {
     return text;
 }
 
-uint64_t ToUnit(uint64_t bytes, int byteMode, bool roundUp) {
-    int shift = byteMode == 1 ? 10 : byteMode == 2 ? 20 : 0;
+uint64_t ToUnit(uint64_t bytes, SizeUnit unit, bool roundUp) {
+    const int shift = UnitSpec(unit).shift;
     if (shift == 0)
         return bytes;
     const uint64_t mask = (uint64_t{1} << shift) - 1;
@@ -46,23 +46,33 @@ std::string FormatDate(uint64_t newest, uint64_t bytes, const RowFormat& format)
         return {};
     // Written by hand rather than with strftime: a row per directory makes
     // this one of the costlier steps of an expanded scan.
-    char digits[16];
-    const auto end =
-        std::to_chars(digits, digits + sizeof digits, int64_t{local.tm_year} + 1900).ptr;
-    const std::string year(digits, end);
-    const auto twoDigits = [](int value) {
-        return std::string{static_cast<char>('0' + value / 10),
-                           static_cast<char>('0' + value % 10)};
+    char year[16];
+    const auto yearEnd = std::to_chars(year, year + sizeof year, int64_t{local.tm_year} + 1900).ptr;
+    const auto twoDigits = [](std::string& text, int value) {
+        text += static_cast<char>('0' + value / 10);
+        text += static_cast<char>('0' + value % 10);
     };
-    const std::string month = twoDigits(local.tm_mon + 1);
-    const std::string day = twoDigits(local.tm_mday);
     std::string text;
-    if (format.dateMode == 0 && format.dateOrder == '0')
-        text = month + '-' + day + '-' + year;
-    else if (format.dateMode == 0 && format.dateOrder == '1')
-        text = day + '-' + month + '-' + year;
-    else
-        text = year + '-' + month + '-' + day;
+    const char* form = DateForm(format.dateMode ? DateOrder::YearFirst : format.dateOrder);
+    for (const char* p = form; *p != '\0'; ++p) {
+        if (*p != '%' || p[1] == '\0') {
+            text += *p;
+            continue;
+        }
+        switch (*++p) {
+        case 'Y':
+            text.append(year, yearEnd);
+            break;
+        case 'm':
+            twoDigits(text, local.tm_mon + 1);
+            break;
+        case 'd':
+            twoDigits(text, local.tm_mday);
+            break;
+        default:
+            break;
+        }
+    }
     return text;
 }
 
@@ -77,7 +87,7 @@ DirRow MakeRow(std::string prefix, const DirStats& stats, const RowFormat& forma
         row.text[ColBytes] = std::to_string(stats.bytes);
         row.text[ColOccupied] = std::to_string(stats.occupied);
         RowFormat fixed = format;
-        fixed.dateMode = 1;
+        fixed.dateMode = true;
         if (stats.bytes != 0)
             row.text[ColDate] = FormatDate(stats.newest, stats.bytes, fixed);
         return row;
@@ -92,9 +102,7 @@ DirRow MakeRow(std::string prefix, const DirStats& stats, const RowFormat& forma
 }
 
 std::string TotalsLine(const DirStats& total, const RowFormat& format) {
-    const char* unit = format.byteMode == 1   ? "Kilobytes"
-                       : format.byteMode == 2 ? "Megabytes"
-                                              : "bytes";
+    const char* unit = UnitSpec(format.byteMode).totalsWord;
     std::string line = "Total:  ";
     line += FormatNumber(total.files, 11, format.thousandSep);
     line += " files  ";

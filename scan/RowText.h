@@ -12,9 +12,9 @@
 // Stateless: safe on any thread.
 std::string FormatNumber(uint64_t value, int width, char thousandSep);
 
-// Bytes in the unit of `byteMode`: kilobytes and megabytes rounded upwards when
-// `roundUp`, else truncated (the status-bar totals truncate, rows and report round up).
-uint64_t ToUnit(uint64_t bytes, int byteMode, bool roundUp);
+// Bytes in `unit`: kilobytes and megabytes rounded upwards when `roundUp`,
+// else truncated (the status-bar totals truncate, rows and report round up).
+uint64_t ToUnit(uint64_t bytes, SizeUnit unit, bool roundUp);
 
 // The date text of a row: "         -" when the row has no bytes, otherwise the
 // newest time in local time in the form that `format` selects. A time that
@@ -28,6 +28,14 @@ DirRow MakeRow(std::string prefix, const DirStats& stats, const RowFormat& forma
 // The status-bar totals line, "Total:  ... files  ... bytes    ... bytes occupied\r\n".
 std::string TotalsLine(const DirStats& total, const RowFormat& format);
 
-// Case-insensitive comparison of one column's texts. Keys 0-4 ascending by
-// that column, 10-14 descending by column key-10. Negative, 0 or positive.
+enum class SortOrder { Ascending, Descending };
+
+// The sort key of CompareRows and ScanList::SortRows: the column for
+// ascending order, the column + 10 for descending.
+constexpr int SortKey(Column column, SortOrder order) {
+    return order == SortOrder::Descending ? column + 10 : column;
+}
+
+// Case-insensitive comparison of one column's texts in the order of a
+// SortKey. Negative, 0 or positive.
 int CompareRows(const DirRow& a, const DirRow& b, int key);

@@ -36,7 +36,7 @@ WalkShared::WalkShared(const ScanRequest& request, ScanFeed& feed, const std::at
     : m_request(request), m_feed(feed), m_stop(stop), m_clusterSize(clusterSize),
       m_keptLevels(kKeptLevels),
       // Only the expanded view makes enough rows to be worth holding back a thread.
-      m_order(feed, request.settings.format, request.settings.compressed == 0, request.sink),
+      m_order(feed, request.settings.format, !request.settings.compressed, request.sink),
       m_threads(threads) {}
 
 WalkShared::~WalkShared() {

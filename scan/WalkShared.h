@@ -83,7 +83,7 @@ public:
     WalkShared(const WalkShared&) = delete;
     WalkShared& operator=(const WalkShared&) = delete;
 
-    bool Compressed() const { return m_request.settings.compressed != 0; }
+    bool Compressed() const { return m_request.settings.compressed; }
     uint32_t ClusterSize() const { return m_clusterSize; }
     // An export takes the rows: each directory's files go with its row.
     bool ListsFiles() const { return m_request.sink != nullptr; }

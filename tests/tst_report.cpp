@@ -9,7 +9,7 @@ using Widths = std::array<int, ColumnCount>;
 
 // The lines of a report of at most one row, without their CR LF.
 QByteArrayList Lines(const Widths& widths, const QByteArrayList& row, const DirStats& total = {},
-                     quint64 freeBytes = 0, int byteMode = 0) {
+                     quint64 freeBytes = 0, SizeUnit byteMode = SizeUnit::Bytes) {
     ReportInput input{
         widths, {"Directory", "Files", "Bytes", "Occupied", "Date"}, {}, total, freeBytes, byteMode,
         ','};
@@ -66,16 +66,16 @@ private slots:
         name("sequence cut short", "a\xe6\x97", 4, "a\xe6\x97 ");
         name("surrogate", "\xed\xa0\x80", 2, "\xed\xa0");
         // Total bytes, occupied and free in kilobytes or megabytes round up.
-        const auto units = [](const char* tag, int mode, quint64 v, QByteArray field) {
+        const auto units = [](const char* tag, SizeUnit mode, quint64 v, QByteArray field) {
             QTest::newRow(tag) << Lines({6, 1, 4, 4, 0}, {}, {0, v, v, 0}, v, mode).mid(5)
                                << "Total:-" + field + field + "\nFree:" + QByteArray(6, ' ') +
                                       field;
         };
-        units("KB 1", 1, 1, "   1");
-        units("KB 1,024", 1, 1024, "   1");
-        units("KB 1,025", 1, 1025, "   2");
-        units("MB 1,048,577", 2, 1048577, "   2");
-        units("MB 0", 2, 0, "   -");
+        units("KB 1", SizeUnit::Kilobytes, 1, "   1");
+        units("KB 1,024", SizeUnit::Kilobytes, 1024, "   1");
+        units("KB 1,025", SizeUnit::Kilobytes, 1025, "   2");
+        units("MB 1,048,577", SizeUnit::Megabytes, 1048577, "   2");
+        units("MB 0", SizeUnit::Megabytes, 0, "   -");
     }
     void report() {
         QFETCH(QByteArrayList, actual);

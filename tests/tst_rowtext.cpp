@@ -16,7 +16,7 @@ quint64 FileTime(int year, int month, int day) {
 }
 
 // The texts of a row of two files with `bytes` occupying twice as much, '|'-joined.
-std::string Row(quint64 bytes, int byteMode) {
+std::string Row(quint64 bytes, SizeUnit byteMode) {
     const DirRow r = MakeRow("a/", {2, bytes, 2 * bytes, FileTime(2004, 7, 9)}, {byteMode});
     return r.text[0] + '|' + r.text[1] + '|' + r.text[2] + '|' + r.text[3] + '|' + r.text[4];
 }
@@ -61,10 +61,13 @@ private slots:
         add("cut on the left", FormatNumber(123456789, 8, '.'), ".456.789");
         add("largest", FormatNumber(UINT64_MAX, 26, '.'), "18.446.744.073.709.551.615");
         // Rows round kilobytes up; the status bar truncates them.
-        add("bytes", Row(5000, 0), "a|       2|           5.000|          10.000|2004-07-09");
-        add("KB 1,024", Row(1024, 1), "a|       2|               1|               2|2004-07-09");
-        add("KB 1,025", Row(1025, 1), "a|       2|               2|               3|2004-07-09");
-        add("no bytes: no date", Row(0, 1),
+        add("bytes", Row(5000, SizeUnit::Bytes),
+            "a|       2|           5.000|          10.000|2004-07-09");
+        add("KB 1,024", Row(1024, SizeUnit::Kilobytes),
+            "a|       2|               1|               2|2004-07-09");
+        add("KB 1,025", Row(1025, SizeUnit::Kilobytes),
+            "a|       2|               2|               3|2004-07-09");
+        add("no bytes: no date", Row(0, SizeUnit::Kilobytes),
             "a|       2|               -|               -|         -");
         // Occupied: whole clusters in 64 bits, but never more than the volume holds.
         add("5,000,000,000 in clusters", std::to_string(OccupiedBytes(5000000000, 9765640, 4096)),
@@ -74,19 +77,27 @@ private slots:
         add("totals line", TotalsLine({3, 5000, 8192, 0}, {}),
             "Total:  " + b15.substr(5) + "3 files  " + b15 + "5.000 bytes    " + b15 +
                 "8.192 bytes occupied\r\n");
-        add("totals line in KB", TotalsLine({0, 1025, 1023, 0}, {1}),
+        add("totals line in KB", TotalsLine({0, 1025, 1023, 0}, {SizeUnit::Kilobytes}),
             "Total:  " + b15.substr(5) + "- files  " + b15 + "    1 Kilobytes    " + b15 +
                 "    - Kilobytes occupied\r\n");
         const quint64 july9 = FileTime(2004, 7, 9);
-        add("fixed date beats the locale", FormatDate(july9, 1, {0, 1, '.', '0'}), "2004-07-09");
-        add("month first", FormatDate(july9, 1, {0, 0, '.', '0'}), "07-09-2004");
-        add("day first", FormatDate(july9, 1, {0, 0, '.', '1'}), "09-07-2004");
-        // A failed locale query leaves the integer 1, not the character '1': year first.
-        add("integer 1", FormatDate(july9, 1, {0, 0, '.', 1}), "2004-07-09");
+        add("fixed date beats the locale",
+            FormatDate(july9, 1, {SizeUnit::Bytes, true, '.', DateOrder::MonthFirst}),
+            "2004-07-09");
+        add("month first",
+            FormatDate(july9, 1, {SizeUnit::Bytes, false, '.', DateOrder::MonthFirst}),
+            "07-09-2004");
+        add("day first", FormatDate(july9, 1, {SizeUnit::Bytes, false, '.', DateOrder::DayFirst}),
+            "09-07-2004");
+        // A failed locale query: year first.
+        add("failed locale query",
+            FormatDate(july9, 1, {SizeUnit::Bytes, false, '.', DateOrderFrom(nullptr)}),
+            "2004-07-09");
         // Local time: 12:00 UTC is already the next day at UTC+14.
         qputenv("TZ", "XYZ-14");
         tzset();
-        add("local time", FormatDate(july9, 1, {0, 1, '.', '2'}), "2004-07-10");
+        add("local time", FormatDate(july9, 1, {SizeUnit::Bytes, true, '.', DateOrder::YearFirst}),
+            "2004-07-10");
         qputenv("TZ", "UTC");
         tzset();
         add("after 2038", FormatDate(FileTime(2040, 2, 29), 1, {}), "2040-02-29");
@@ -138,7 +149,7 @@ private slots:
         for (const char* c :
              {"0%m/%d/%Y", "1%d.%m.%Y", "2%Y\xe5\xb9\xb4%m\xe6\x9c\x88%d\xe6\x97\xa5", "0%D", "2%F",
               "1%e %B %Y", "1%a %-d/%Om/%Ey", "1%Od.%m", "0%%d %m/%d", "2date %", "0%x"})
-            add(c + 1, {char(DateOrderFrom(c + 1))}, {c[0]});
+            add(c + 1, std::to_string(static_cast<int>(DateOrderFrom(c + 1))), {c[0]});
     }
     void texts() {
         QFETCH(QByteArray, actual);

@@ -20,7 +20,8 @@
 
 namespace {
 
-const RowFormat kFormat{0, 1, '.', '2'}; // dates always year-month-day
+// Dates always year-month-day.
+const RowFormat kFormat{SizeUnit::Bytes, true, '.', DateOrder::YearFirst};
 
 // A scan into a list still holding a row of an earlier scan.
 Recorder Scan(const QByteArray& root, int view, int threads,
@@ -30,7 +31,7 @@ Recorder Scan(const QByteArray& root, int view, int threads,
     list.rows.resize(1);
     ScanFeed feed;
     const int fd = ::open(root.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    RunScan({{view, kFormat, threads}, fd, root.toStdString(), hook}, feed, stop);
+    RunScan({{view != 0, kFormat, threads}, fd, root.toStdString(), hook}, feed, stop);
     ::close(fd);
     feed.Drain(list);
     return list;

@@ -21,7 +21,7 @@
 
 namespace {
 
-const RowFormat kFormat{0, 1, '.', '2'};
+const RowFormat kFormat{SizeUnit::Bytes, true, '.', DateOrder::YearFirst};
 
 struct Result {
     std::vector<DirRow> rows; // sorted by name

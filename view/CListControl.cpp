@@ -21,7 +21,7 @@ std::string CListControl::ColumnTitleBytes(int index) const {
     if (index == ColDirectory && !m_directoryTitle.empty())
         return m_directoryTitle;
     if (index == ColBytes)
-        return UnitTitle(m_unit);
+        return UnitSpec(m_unit).title;
     return index >= 0 && index < ColumnCount ? kColumns[index].title : "";
 }
 
@@ -30,8 +30,8 @@ Qt::Alignment CListControl::ColumnAlignment(int index) const {
                                                                            : Qt::AlignLeft;
 }
 
-void CListControl::SetUnitTitle(int byteMode) {
-    m_unit = byteMode;
+void CListControl::SetUnitTitle(SizeUnit unit) {
+    m_unit = unit;
     emit headerDataChanged(Qt::Horizontal, ColBytes, ColBytes);
 }
 

@@ -3,6 +3,7 @@
 #include "scan/DirRow.h"
 #include "scan/DirStats.h"
 #include "scan/ScanList.h"
+#include "scan/SizeUnit.h"
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -29,8 +30,8 @@ public:
     QString ColumnTitle(int index) const;
     std::string ColumnTitleBytes(int index) const;
     Qt::Alignment ColumnAlignment(int index) const;
-    // Titles the size column after the unit: 1 kilobytes, 2 megabytes, else bytes.
-    void SetUnitTitle(int byteMode);
+    // Titles the size column after the unit.
+    void SetUnitTitle(SizeUnit unit);
 
     // Rows, in their current order.
     int RowCount() const { return static_cast<int>(m_rows.size()); }
@@ -70,7 +71,7 @@ signals:
 private:
     std::vector<DirRow> m_rows;
     std::string m_directoryTitle; // empty until a scan names its directory
-    int m_unit = 0;
+    SizeUnit m_unit = SizeUnit::Bytes;
     int m_rowHeight = 18;
     DirStats m_total;
     uint64_t m_freeBytes = 0;

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <iterator>
+
 namespace {
 
 constexpr const char* kIdProperty = "controlId";
@@ -74,10 +76,10 @@ COptionsDlg::COptionsDlg(QWidget* parent) : QDialog(parent) {
 
     m_comboUnit = new QComboBox(this);
     m_comboUnit->setEditable(true);
-    // Typing never adds an entry: the list's index is the unit.
+    // Typing never adds an entry: the list's index is the unit's in the unit table.
     m_comboUnit->setInsertPolicy(QComboBox::NoInsert);
-    m_comboUnit->addItems(
-        {QStringLiteral("Bytes"), QStringLiteral("Kilobytes"), QStringLiteral("Megabytes")});
+    for (const SizeUnitSpec& unit : kSizeUnits)
+        m_comboUnit->addItem(QString::fromLatin1(unit.entry));
     m_comboUnit->setCurrentIndex(-1);
     // The template's height includes the dropped-down list; the field is as high as it needs.
     Place(m_comboUnit, du, 18, 109, 78, 41, IDC_UNIT);
@@ -112,8 +114,8 @@ QWidget* COptionsDlg::Control(int id) const {
 void COptionsDlg::showEvent(QShowEvent* event) {
     if (!m_shown) {
         m_shown = true;
-        m_checkTreeView->setChecked(m_treeView != 0);
-        m_checkFixedDate->setChecked(m_fixedDate != 0);
+        m_checkTreeView->setChecked(m_treeView);
+        m_checkFixedDate->setChecked(m_fixedDate);
     }
     QDialog::showEvent(event);
 }
@@ -121,16 +123,18 @@ void COptionsDlg::showEvent(QShowEvent* event) {
 void COptionsDlg::paintEvent(QPaintEvent* event) {
     if (m_firstPaint) {
         m_firstPaint = false;
-        m_comboUnit->setCurrentIndex(
-            m_byteMode >= 0 && m_byteMode < m_comboUnit->count() ? m_byteMode : -1);
+        m_comboUnit->setCurrentIndex(m_byteMode ? static_cast<int>(*m_byteMode) : -1);
     }
     QDialog::paintEvent(event);
 }
 
 void COptionsDlg::accept() {
-    m_byteMode = m_comboUnit->currentIndex();
-    m_treeView = m_checkTreeView->isChecked() ? 1 : 0;
-    m_fixedDate = m_checkFixedDate->isChecked() ? 1 : 0;
+    const int entry = m_comboUnit->currentIndex();
+    m_byteMode = entry >= 0 && entry < static_cast<int>(std::size(kSizeUnits))
+                     ? std::optional(kSizeUnits[entry].unit)
+                     : std::nullopt;
+    m_treeView = m_checkTreeView->isChecked();
+    m_fixedDate = m_checkFixedDate->isChecked();
     QDialog::accept();
 }
 

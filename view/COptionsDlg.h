@@ -1,7 +1,11 @@
 #pragma once
 
+#include "scan/SizeUnit.h"
+
 #include <QDialog>
 #include <QString>
+
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -28,19 +32,18 @@ public:
     // The control with a template id; nullptr when there is none.
     QWidget* Control(int id) const;
 
-    QString m_fontName; // face of the list font
-    int m_fontSize = 0; // in whole points
-    int m_byteMode = 0; // the unit list's index: 0 bytes, 1 kilobytes, 2 megabytes; -1 none
-    int m_treeView = 0;
-    int m_fixedDate = 0;
+    QString m_fontName;                 // face of the list font
+    int m_fontSize = 0;                 // in whole points
+    std::optional<SizeUnit> m_byteMode; // the unit list's entry; none selected: no value
+    bool m_treeView = false;
+    bool m_fixedDate = false;
 
     // OK: takes the unit list's selection and the check boxes, then closes.
     void accept() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
-    // The first paint selects the unit of m_byteMode; a unit outside the
-    // list selects none.
+    // The first paint selects the entry of m_byteMode, none without a value.
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -78,10 +78,7 @@ void CSpanmeterView::OnInitialUpdate(const QByteArray& startDir) {
     viewport()->update();
     m_startDir = startDir;
 
-    m_treeView = ReadRegNumber(QStringLiteral("TreeView"), 1);
-    m_scan.format.dateMode = ReadRegNumber(QStringLiteral("DateMode"), 0);
-    m_scan.format.byteMode = ReadRegNumber(QStringLiteral("ByteModeView"), 0);
-
+    ReadViewSettings();
     m_list->SetUnitTitle(m_scan.format.byteMode);
     for (const ColumnSpec& column : kColumns)
         SetColumnWidth(column.id, column.initialWidth);
@@ -186,13 +183,11 @@ void CSpanmeterView::SetListFont(const QFont& listFont) {
 void CSpanmeterView::OnColumnClick(int column) {
     if (column < 0 || column >= ColumnCount)
         return;
-    int& descending = m_sortDescending[static_cast<size_t>(column)];
-    if (column == m_sortColumn)
-        descending = descending == 0 ? 1 : 0;
-    else
-        descending = 0;
-    m_sortColumn = column;
-    m_list->SortRows(descending == 1 ? column + 10 : column);
+    SortOrder& order = m_sortDescending[static_cast<size_t>(column)];
+    order = column == m_sortColumn && order == SortOrder::Ascending ? SortOrder::Descending
+                                                                    : SortOrder::Ascending;
+    m_sortColumn = static_cast<Column>(column);
+    m_list->SortRows(SortKey(m_sortColumn, order));
     // The tree form of the Directory column depends on the last column clicked.
     viewport()->update();
 }

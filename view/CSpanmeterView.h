@@ -4,6 +4,7 @@
 #include "report/ReportText.h"
 #include "scan/DirRow.h"
 #include "scan/RowFormat.h"
+#include "scan/RowText.h"
 #include "scan/ScanWorker.h"
 
 #include <QByteArray>
@@ -60,8 +61,6 @@ public:
     // The list font of a stored face and size; the default font for a size below 1.
     static QFont CreatePointFont(const QString& name, int pointSize);
 
-    bool IsCompressed() const { return m_scan.compressed != 0; }
-
     // The fixed-width text report of the list as it is now, lines ended by CR LF.
     std::string BuildReport() const;
     // Writes the report to `path`, replacing a file there only once the whole
@@ -116,6 +115,8 @@ private:
     // widths in characters of the list font, header texts, rows in their
     // current order, the totals and free space the scan last reported, the unit.
     ReportInput MakeReportInput() const;
+    // TreeView, DateMode and ByteModeView from the settings store.
+    void ReadViewSettings();
     // The list font's face and size as stored: Courier New, 9 points when none is.
     static std::pair<QString, int> StoredListFont();
     // The Directory column is drawn as a tree: asked for, and sorted by name.
@@ -134,10 +135,20 @@ private:
 
     // View mode, unit, date form, separator and date order: every scan takes a copy.
     ScanSettings m_scan;
-    int m_treeView = 0;
-    int m_sortColumn = 0;
+    bool m_treeView = false;
+    // The three view settings as stored. Options starts from them and writes
+    // one only where the dialog's choice differs: a stored 7 selects no unit
+    // entry, and OK with none selected then writes -1.
+    struct StoredModes {
+        int treeView = 0;
+        int dateMode = 0;
+        int byteMode = 0;
+    };
+    StoredModes m_stored;
+    // The column last clicked, and each column's direction at its last click.
+    Column m_sortColumn = ColDirectory;
+    std::array<SortOrder, ColumnCount> m_sortDescending{}; // all ascending
     QByteArray m_startDir;
-    std::array<int, 10> m_sortDescending{};
 
     CListControl* m_list = nullptr;
     ScanWorker m_worker;

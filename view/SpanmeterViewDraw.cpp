@@ -7,7 +7,7 @@
 #include <QPainter>
 
 bool CSpanmeterView::ShowsTree() const {
-    return m_treeView == 1 && m_sortColumn == ColDirectory;
+    return m_treeView && m_sortColumn == ColDirectory;
 }
 
 int CSpanmeterView::sizeHintForColumn(int column) const {

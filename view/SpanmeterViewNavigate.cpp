@@ -114,13 +114,13 @@ void CSpanmeterView::OnDirUp() {
 
 void CSpanmeterView::OnViewExpanded() {
     emit viewModeChanged(false);
-    m_scan.compressed = 0;
+    m_scan.compressed = false;
     StartScan();
 }
 
 void CSpanmeterView::OnViewCompressed() {
     emit viewModeChanged(true);
-    m_scan.compressed = 1;
+    m_scan.compressed = true;
     StartScan();
 }
 
