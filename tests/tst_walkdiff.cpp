@@ -237,8 +237,9 @@ private slots:
     }
     // Every directory entered before the stop, up to the first one in the
     // one-thread order that was not, has its row in the list, in that order
-    // (with one thread: the first rows); a failed allocation ends the scan as
-    // a stop does. A stopped scan neither sorts nor asks for the free space.
+    // (with one thread: the first rows). A failed allocation ends the scan as
+    // interrupted, with rows of that order if any. A stopped scan neither
+    // sorts nor asks for the free space.
     void stopKeepsHandedRows() {
         QFETCH(int, at);
         QFETCH(bool, memory);
@@ -268,13 +269,13 @@ private slots:
                 ++kept;
             QCOMPARE(list.status, "Operation interrupted");
             QVERIFY(list.sortCalls == 0 && list.freeBytes == 0);
-            QVERIFY2(list.arrived.size() >= kept, qPrintable(QString("%1 threads: %2 rows of %3")
-                                                                 .arg(threads)
-                                                                 .arg(list.arrived.size())
-                                                                 .arg(kept)));
+            QVERIFY2(memory || list.arrived.size() >= kept,
+                     qPrintable(QString("%1 threads: %2 rows of %3")
+                                    .arg(threads)
+                                    .arg(list.arrived.size())
+                                    .arg(kept)));
             QCOMPARE(list.arrived, order.first(list.arrived.size()));
-            if (threads == 1)
-                QCOMPARE(kept, at);
+            QVERIFY(threads > 1 || kept == at);
         }
     }
 };
