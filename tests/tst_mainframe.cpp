@@ -1,7 +1,5 @@
-// The main window: its commands, bars and panes, the keys from the list, the
-// start directory taken from the command line, the About box, and moving
-// through the tree: double-clicks, the parent directory, the two view modes,
-// a second copy on a row, closing.
+// The main window: its commands, bars, panes and About box, the start
+// directory, and moving through the tree by keys and double-clicks, closing.
 #include "ViewTestSupport.h"
 
 #include "about/CAboutDlg.h"
@@ -76,22 +74,6 @@ private slots:
     }
     void init() { QVERIFY(::chdir(m_tree.absolute().constData()) == 0); }
 
-    // Until the first scan pane 1 shows the seventy X it is sized by; its
-    // width does not follow the text, and a name is never taken for markup.
-    void scanPane() {
-        CMainFrame frame;
-        QVERIFY(frame.OnCreate());
-        const QString seventy(70, u'X');
-        QCOMPARE(frame.PaneText(1), seventy);
-        const auto* pane = frame.statusBar()->findChild<CStatusPane*>();
-        const int width = pane->sizeHint().width();
-        const int textWidth = QFontMetrics(frame.statusBar()->font()).horizontalAdvance(seventy);
-        QVERIFY2(width >= textWidth && width <= textWidth + 16, qPrintable(QString::number(width)));
-        frame.SetPaneText(1, "SCANNING: <b>" + QString(200, u'a'));
-        QCOMPARE(pane->sizeHint().width(), width);
-        QCOMPARE(pane->textFormat(), Qt::PlainText);
-    }
-
     void session_data() {
         QTest::addColumn<bool>("helpFile");
         QTest::addColumn<bool>("escape"); // else the Exit command closes
@@ -99,11 +81,9 @@ private slots:
         QTest::newRow("no help file, Exit") << false << false;
     }
     // The keys reach their commands from the list, which must not take the
-    // copy keys for itself; Tab neither moves the focus nor the row. F5 and
-    // each mode command scan once, and the tool bar offers the view that is
-    // not shown; Up goes to the parent. F1 opens the help, or names the
-    // missing file. At "/" Up scans "/" again; the window then closes during
-    // that scan and goes, and every walking thread with it.
+    // copy keys for itself; Tab neither moves the focus nor the row. F5 scans
+    // once. F1 opens the help, or names the missing file. At "/" Up scans "/" again; the window
+    // then closes during that scan and goes, and every walking thread with it.
     void session() {
         QFETCH(bool, helpFile);
         QFETCH(bool, escape);
@@ -128,36 +108,17 @@ private slots:
             QVERIFY(view->hasFocus());
             QCOMPARE(view->SelectionMark(), 1);
         }
-
-        QToolBar* bar = frame->findChild<QToolBar*>();
-        const auto shown = [&](int id) {
-            return bar->widgetForAction(frame->Action(id))->isVisible();
-        };
         QSignalSpy started(view, &CSpanmeterView::scanStarted);
         QSignalSpy finished(view, &CSpanmeterView::scanFinished);
         QTest::keySequence(view, QKeySequence("F5"));
         QCOMPARE(started.count(), 1);
-        QTRY_VERIFY(shown(ID_VIEW_EXPANDED) && !shown(ID_VIEW_COMPRESSED));
-        for (const bool compress : {false, true}) {
-            QVERIFY(WaitForScan(finished, started.count()));
-            frame->Action(compress ? ID_VIEW_COMPRESSED : ID_VIEW_EXPANDED)->trigger();
-            QTRY_VERIFY(shown(ID_VIEW_EXPANDED) == compress &&
-                        shown(ID_VIEW_COMPRESSED) != compress);
-            QVERIFY(WaitForScan(finished, started.count()));
-            QCOMPARE(started.count(), compress ? 3 : 2);
-            QCOMPARE(RowNames(*view).join(u'|'), compress ? "|2008|2009" : "|2008|2008/mail|2009");
-        }
-        frame->Action(ID_DIR_UP)->trigger();
-        QVERIFY(WaitForScan(finished, 4));
-        QCOMPARE(RowNames(*view), QStringList({"", "docs", "music"}));
-
+        QVERIFY(WaitForScan(finished));
         QString message;
         AnswerModals([&] { QTest::keyClick(view, Qt::Key_F1); },
                      {ClickBox(QMessageBox::Ok, &message)});
         const auto* window = view->findChild<QTextBrowser*>();
         QCOMPARE(window != nullptr && window->isVisible(), helpFile);
         QCOMPARE(message, helpFile ? "" : "Spanmeter|Cannot find the help file " + help + ".");
-
         // Slow enough that the walk of "/" still goes on when the window closes.
         // Every walk holds a copy of the hook, and with it `walks`, until it ends.
         const auto walks = std::make_shared<int>();
@@ -195,17 +156,17 @@ private slots:
         add("Ctrl+2, Ctrl+1 compresses again", "", {"docs"}, {"Ctrl+2", "Ctrl+1"}, 2, "", root);
     }
     // The tool bar's commands and the double-click from the keyboard, with the
-    // list holding the focus.
+    // list holding the focus; each scans once.
     void keys() {
         QFETCH(QString, start);
         QFETCH(QStringList, selected);
         QFETCH(QStringList, keys);
-        QFETCH(int, scans);
         QFETCH(QString, directory);
         QFETCH(QStringList, rows);
         const auto app = StartApp({QFile::encodeName(m_nav + start)});
         QVERIFY(app && QTest::qWaitForWindowActive(app->MainFrame()));
-        CSpanmeterView* view = app->MainFrame()->View();
+        CMainFrame* frame = app->MainFrame();
+        CSpanmeterView* view = frame->View();
         SelectRows(*view, selected);
         QSignalSpy started(view, &CSpanmeterView::scanStarted);
         QSignalSpy finished(view, &CSpanmeterView::scanFinished);
@@ -216,38 +177,15 @@ private slots:
                            : QTest::keySequence(view, QKeySequence(key));
             QVERIFY(WaitForScan(finished, started.count()));
         }
-        QCOMPARE(started.count(), scans);
+        QTEST(int(started.count()), "scans");
         QCOMPARE(QDir::currentPath(), m_nav + directory);
         QCOMPARE(RowNames(*view), rows);
-    }
-
-    // What a screen reader is told: each tool bar button, with a picture of
-    // its own, is named by its tooltip and reached by a key or a menu item.
-    void accessibleNames() {
-        CMainFrame frame;
-        QVERIFY(frame.OnCreate());
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        QList<QAction*> inMenus;
-        for (const QAction* menu : frame.menuBar()->actions())
-            inMenus += menu->menu()->actions();
-        QToolBar* bar = frame.findChild<QToolBar*>();
-        QList<QImage> pictures;
-        for (QAction* action : bar->actions()) {
-            if (action->isSeparator())
-                continue;
-            const QImage picture = action->icon().pixmap(16, 16).toImage();
-            QVERIFY(!picture.isNull() && !pictures.contains(picture));
-            pictures.append(picture);
-            // The hidden view button too, as it is when offered.
-            action->setVisible(true);
-            QAccessibleInterface* button =
-                QAccessible::queryAccessibleInterface(bar->widgetForAction(action));
-            QVERIFY(button != nullptr && !action->toolTip().isEmpty());
-            QCOMPARE(button->text(QAccessible::Name), action->toolTip());
-            QVERIFY2(inMenus.contains(action) || !action->shortcuts().isEmpty(),
-                     qPrintable(action->toolTip()));
-        }
+        // The tool bar offers the view that is not shown.
+        const auto shown = [&](int id) {
+            return frame->findChild<QToolBar*>()->widgetForAction(frame->Action(id))->isVisible();
+        };
+        QTRY_VERIFY(shown(ID_VIEW_COMPRESSED) == (rows == kExpanded) &&
+                    shown(ID_VIEW_EXPANDED) != (rows == kExpanded));
     }
 
     void startDirectory_data() {
@@ -277,7 +215,6 @@ private slots:
         QCOMPARE(RowNames(*app->MainFrame()->View()).size(), scanned.isEmpty() ? 5 : 2);
         const QString totals = app->MainFrame()->PaneText(1);
         QVERIFY2(totals.startsWith("Total:") && !totals.contains(u'\n'), qPrintable(totals));
-        QCOMPARE(app->MainFrame()->windowTitle(), "Spanmeter");
     }
 
     void doubleClick_data() {
@@ -301,7 +238,6 @@ private slots:
         QFETCH(QStringList, selected);
         QFETCH(bool, right);
         QFETCH(QString, directory);
-        QFETCH(QStringList, rows);
         // A right double-click on one row starts a second copy here, on that row.
         const QString copy = right && selected.size() == 1 ? m_nav + u'|' + selected[0] : "";
         const auto view = ScannedView(m_nav, true);
@@ -311,16 +247,13 @@ private slots:
         QVERIFY(QTest::currentDataTag() != QByteArray("cannot be entered") ||
                 QDir(m_nav).rmdir("music"));
         const QString log = m_settings.filePath("second copy");
-        const auto restore = qScopeGuard([&] {
-            QDir(m_nav).mkdir("music");
-            QFile::remove(log);
-        });
+        const auto restore = qScopeGuard([&] { QDir(m_nav).mkdir("music"), QFile::remove(log); });
         DoubleClick(*view, right ? Qt::RightButton : Qt::LeftButton);
         // Only a single selected row is acted on.
         QCOMPARE(started.count(), selected.size() == 1 && !right ? 1 : 0);
         QVERIFY(WaitForScan(finished, started.count()));
         QCOMPARE(QDir::currentPath(), m_nav + directory);
-        QCOMPARE(RowNames(*view), rows);
+        QTEST(RowNames(*view), "rows");
         QFile noted(log);
         if (!copy.isEmpty())
             QTRY_VERIFY(noted.size() > 0);
@@ -333,10 +266,7 @@ private slots:
     void longPaths() {
         QTemporaryDir tmp;
         TreeMaker tree(tmp.path());
-        const auto cleanup = qScopeGuard([&] {
-            QDir::setCurrent(m_nav);
-            tree.clear();
-        });
+        const auto cleanup = qScopeGuard([&] { QDir::setCurrent(m_nav), tree.clear(); });
         const std::string name(250, 'n');
         int start = -1;
         QVERIFY(::chdir(tree.absolute().constData()) == 0);
@@ -344,11 +274,9 @@ private slots:
             QVERIFY(::mkdir(name.c_str(), 0755) == 0 && ::chdir(name.c_str()) == 0);
             start = level == 17 ? ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC) : start;
         }
+        QVERIFY(std::ofstream("x") << std::string(100, 'x'));
         struct stat deepest {};
         struct statvfs volume {};
-        QFile file("x");
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(100, 'x')) == 100);
-        file.close();
         QVERIFY(::stat(".", &deepest) == 0 && ::statvfs(".", &volume) == 0 &&
                 volume.f_frsize > 100);
         QVERIFY(::fchdir(start) == 0 && ::close(start) == 0);
@@ -368,17 +296,50 @@ private slots:
         QCOMPARE(RowNames(*view), QStringList{""});
     }
 
-    // Pane 0 carries the About text while the box is open and "Ready" after it;
-    // the scan pane keeps its text. The tool bar button and the menu item open
+    // Each tool bar button, with a picture of its own, is named for a screen
+    // reader by its tooltip and reached by a key or a menu item. Until the
+    // first scan pane 1 shows the seventy X it is sized by; its width does
+    // not follow the text, and a name is never taken for markup. Pane 0
+    // carries the About text while the box is open and "Ready" after it; the
+    // scan pane keeps its text. The tool bar button and the menu item open
     // the same box, the second time as the first.
-    void aboutPanes() {
+    void barsAndPanes() {
         CMainFrame frame;
         QVERIFY(frame.OnCreate());
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QList<QAction*> inMenus;
+        for (const QAction* menu : frame.menuBar()->actions())
+            inMenus += menu->menu()->actions();
+        QToolBar* bar = frame.findChild<QToolBar*>();
+        QList<QImage> pictures;
+        for (QAction* action : bar->actions()) {
+            if (action->isSeparator())
+                continue;
+            const QImage picture = action->icon().pixmap(16, 16).toImage();
+            QVERIFY(!picture.isNull() && !pictures.contains(picture));
+            pictures.append(picture);
+            // The hidden view button too, as it is when offered.
+            action->setVisible(true);
+            QAccessibleInterface* button =
+                QAccessible::queryAccessibleInterface(bar->widgetForAction(action));
+            QVERIFY(button != nullptr && !action->toolTip().isEmpty());
+            QCOMPARE(button->text(QAccessible::Name), action->toolTip());
+            QVERIFY2(inMenus.contains(action) || !action->shortcuts().isEmpty(),
+                     qPrintable(action->toolTip()));
+        }
+        const QString seventy(70, u'X');
+        QCOMPARE(frame.PaneText(1), seventy);
+        const auto* pane = frame.statusBar()->findChild<CStatusPane*>();
+        const int width = pane->sizeHint().width();
+        const int textWidth = QFontMetrics(frame.statusBar()->font()).horizontalAdvance(seventy);
+        QVERIFY2(width >= textWidth && width <= textWidth + 16, qPrintable(QString::number(width)));
+        frame.SetPaneText(1, "SCANNING: <b>" + QString(200, u'a'));
+        QCOMPARE(pane->sizeHint().width(), width);
+        QCOMPARE(pane->textFormat(), Qt::PlainText);
         frame.SetPaneText(1, "Total: 3 files");
         QAction* about = frame.Action(ID_APP_ABOUT);
-        QWidget* button = frame.findChild<QToolBar*>()->widgetForAction(about);
+        QWidget* button = bar->widgetForAction(about);
         for (const bool viaBar : {true, false}) {
             QStringList seen;
             QVERIFY(AnswerModals(
