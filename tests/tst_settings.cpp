@@ -57,17 +57,9 @@ QString KeyOf(const QString& text, const QString& key) {
 }
 
 // A string value as a key file's reader takes it.
-QString Unescaped(const QString& value) {
-    QString text;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] == u'\\' && i + 1 < value.size()) {
-            const QChar next = value[++i];
-            text += next == u'n' ? QChar(u'\n') : next == u's' ? QChar(u' ') : next;
-        } else {
-            text += value[i];
-        }
-    }
-    return text;
+QString Unescaped(QString value) {
+    value.replace("\\\\", QChar(1)).replace("\\s", " ").replace("\\n", "\n");
+    return value.replace("\\t", "\t").replace("\\r", "\r").replace(QChar(1), u'\\');
 }
 
 // The folders by which each file manager is found.
@@ -378,9 +370,8 @@ private slots:
         QVERIFY(MakeManagerFolders(places));
         QVERIFY(!blockNemo || QDir().mkpath(VerbFilePath(VerbTarget::Nemo, places)));
         QVERIFY(!InstallShellVerbs(places, "/old/copy/spanmeter") || blockNemo);
-        const auto button = yes ? QMessageBox::Yes : QMessageBox::No;
         QString asked, told;
-        QList<Answer> answers{ClickBox(button, &asked)};
+        QList<Answer> answers{ClickBox(yes ? QMessageBox::Yes : QMessageBox::No, &asked)};
         if (blockNemo)
             answers.append(ClickBox(QMessageBox::Ok, &told));
         // The last answer waits for a message that must not come.
