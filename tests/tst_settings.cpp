@@ -56,10 +56,12 @@ QString KeyOf(const QString& text, const QString& key) {
     return match.captured(1);
 }
 
-// A string value as a key file's reader takes it.
+// A string value as a key file's reader takes it; a backslash before any
+// other character makes it invalid (null).
 QString Unescaped(QString value) {
     value.replace("\\\\", QChar(1)).replace("\\s", " ").replace("\\n", "\n");
-    return value.replace("\\t", "\t").replace("\\r", "\r").replace(QChar(1), u'\\');
+    value.replace("\\t", "\t").replace("\\r", "\r");
+    return value.contains(u'\\') ? QString() : value.replace(QChar(1), u'\\');
 }
 
 // The folders by which each file manager is found.
