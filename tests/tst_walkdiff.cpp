@@ -159,8 +159,9 @@ bool Generate(TreeMaker& tree, const QByteArray& shape, int seed) {
     }
     const auto any = [&] { return dirs[random.bounded(int(dirs.size()))]; };
     // Names equal but for case tie in the sort: they keep the order the walk met them in.
-    for (const char* name : {"Case/", "case/", "CASE/", "\xc3\x84pfel/", "\xc3\xa4pfel/"})
-        add(any() + name, 1);
+    for (const QByteArray parent = any();
+         const char* name : {"Case/", "case/", "CASE/", "\xc3\x84pfel/", "\xc3\xa4pfel/"})
+        add(parent + name, 1);
     for (int i = 0; i < 12; ++i)
         tree.file(any() + "sparse" + QByteArray::number(i), 1 << 24, TreeMaker::kNoTime,
                   i % 2 ? 0 : random.bounded(20000));
