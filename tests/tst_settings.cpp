@@ -10,7 +10,6 @@
 #include "view/COptionsDlg.h"
 
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <climits>
@@ -48,14 +47,6 @@ bool WriteFile(const QString& path, const QString& text, bool executable = false
     return !executable || file.setPermissions(file.permissions() | QFile::ExeOwner);
 }
 
-// The value of `key` in a desktop-style file, as it stands there.
-QString KeyOf(const QString& text, const QString& key) {
-    const auto match = QRegularExpression("^" + QRegularExpression::escape(key) + "=(.*)$",
-                                          QRegularExpression::MultilineOption)
-                           .match(text);
-    return match.captured(1);
-}
-
 // A string value as a key file's reader takes it; a backslash before any
 // other character makes it invalid (null).
 QString Unescaped(QString value) {
@@ -84,11 +75,8 @@ class TestSettings : public QObject {
     }
     // Verb places in the test's folder; the file managers are found by their folders.
     VerbPlaces Places(bool machineWide = false) const {
-        return {machineWide,
-                m_dir->filePath("data"),
-                m_dir->filePath("config"),
-                {m_dir->filePath("etc")},
-                {}};
+        const QString etc = m_dir->filePath("etc");
+        return {machineWide, m_dir->filePath("data"), m_dir->filePath("config"), {etc}, {}};
     }
     // Each store writable or not: below a regular file no folder can be
     // made, whoever runs the test.
@@ -272,7 +260,8 @@ private slots:
             run.start(VerbFilePath(target, places), {QFileInfo(dir).fileName()});
         } else if (target == VerbTarget::Nemo) {
             // Nemo puts the escaped paths in for %F and parses the command as a shell would.
-            run.start("/bin/sh", {"-c", percents(Unescaped(KeyOf(text, "Exec")))});
+            run.start("/bin/sh",
+                      {"-c", percents(Unescaped(text.section("\nExec=", 1).section(u'\n', 0, 0)))});
         } else {
             QString command = text.section("<command>", 1).section("</command>", 0, 0);
             command.replace("&quot;", "\"").replace("&lt;", "<").replace("&gt;", ">");
