@@ -31,7 +31,7 @@ using namespace viewtest;
 
 namespace {
 
-const QStringList kExpanded{"", "docs", "docs/2008", "docs/2008/mail", "docs/2009", "music"};
+const QStringList kExpanded{"", "docs", "docs/2008", "docs/2008/mail", "docs/2009", "my music"};
 
 void DoubleClick(CSpanmeterView& view, Qt::MouseButton button = Qt::LeftButton) {
     const QPoint at = view.visualRect(view.currentIndex()).center();
@@ -64,7 +64,7 @@ private slots:
         for (const char* file : {"alpha/a1/x", "beta/b1/y", "caf\xe9 b/c1/z", // not UTF-8
                                  "nav/docs/2008/mail/x", "nav/docs/2009/y"})
             m_tree.file(file, 100);
-        m_tree.dir("nav/music");
+        m_tree.dir("nav/my music");
         QVERIFY2(m_tree.ok(), qPrintable(m_tree.error()));
     }
     void cleanupTestCase() {
@@ -139,7 +139,7 @@ private slots:
         QTest::addColumn<int>("scans");
         QTest::addColumn<QString>("directory"); // below the root, afterwards
         QTest::addColumn<QStringList>("rows");
-        const QStringList root{"", "docs", "music"};
+        const QStringList root{"", "docs", "my music"};
         const QStringList docs{"", "2008", "2009"};
         const auto add = [](const char* tag, const char* start, QStringList selected,
                             QStringList keys, int scans, const char* directory, QStringList rows) {
@@ -147,7 +147,7 @@ private slots:
         };
         add("Return descends", "", {"docs"}, {"Return"}, 1, "/docs", docs);
         add("Enter descends", "", {"docs"}, {"Enter"}, 1, "/docs", docs);
-        add("Return, two rows: nothing", "", {"docs", "music"}, {"Return"}, 0, "", root);
+        add("Return, two rows: nothing", "", {"docs", "my music"}, {"Return"}, 0, "", root);
         add("BackSpace climbs", "/docs", {"2008"}, {"Backspace"}, 1, "", root);
         add("Alt+Up climbs", "/docs", {"2008"}, {"Alt+Up"}, 1, "", root);
         // Only the view that is not shown is offered.
@@ -222,15 +222,17 @@ private slots:
         QTest::addColumn<bool>("right");           // else the left button
         QTest::addColumn<QString>("directory");    // below the root, afterwards
         QTest::addColumn<QStringList>("rows");     // still in the expanded view
-        const QStringList two{"docs", "music"}, deep{"docs/2008"}, own{""};
+        const QStringList two{"docs", "my music"}, deep{"docs/2008"}, own{""};
         QTest::newRow("two levels down")
             << deep << false << "/docs/2008" << QStringList{"", "mail"};
         QTest::newRow("own row rescans") << own << false << "" << kExpanded;
         QTest::newRow("two rows: nothing") << two << false << "" << kExpanded;
         // Gone before the double-click: the directory on display is scanned again.
         QTest::newRow("cannot be entered")
-            << QStringList{"music"} << false << "" << kExpanded.mid(0, 5);
+            << QStringList{"my music"} << false << "" << kExpanded.mid(0, 5);
         QTest::newRow("right: second copy") << deep << true << "" << kExpanded;
+        QTest::newRow("right, a name with a blank")
+            << QStringList{"my music"} << true << "" << kExpanded;
         QTest::newRow("right, own row: no argument") << own << true << "" << kExpanded;
         QTest::newRow("right, two rows: nothing") << two << true << "" << kExpanded;
     }
@@ -245,9 +247,10 @@ private slots:
         QSignalSpy started(view.get(), &CSpanmeterView::scanStarted);
         QSignalSpy finished(view.get(), &CSpanmeterView::scanFinished);
         QVERIFY(QTest::currentDataTag() != QByteArray("cannot be entered") ||
-                QDir(m_nav).rmdir("music"));
+                QDir(m_nav).rmdir("my music"));
         const QString log = m_settings.filePath("second copy");
-        const auto restore = qScopeGuard([&] { QDir(m_nav).mkdir("music"), QFile::remove(log); });
+        const auto restore =
+            qScopeGuard([&] { QDir(m_nav).mkdir("my music"), QFile::remove(log); });
         DoubleClick(*view, right ? Qt::RightButton : Qt::LeftButton);
         // Only a single selected row is acted on.
         QCOMPARE(started.count(), selected.size() == 1 && !right ? 1 : 0);
@@ -392,7 +395,7 @@ int main(int argc, char* argv[]) {
         std::ofstream noted(log);
         noted << std::filesystem::current_path().string() << '|';
         for (int i = 1; i < argc; ++i)
-            noted << argv[i] << (i + 1 < argc ? " " : "");
+            noted << argv[i] << (i + 1 < argc ? "|" : ""); // a split name shows
         return 0;
     }
     QApplication app(argc, argv);
