@@ -265,35 +265,6 @@ private slots:
         QVERIFY(Shows(*view, RowOf(*view, "docs/2008/mail"), ColDirectory, shown));
     }
 
-    // The current row has a frame in its text colour whether selected or not,
-    // and an unselected one keeps the plain background.
-    void focusFrame() {
-        const auto view = ScannedView(m_tree.path());
-        view->activateWindow();
-        view->setFocus();
-        QVERIFY(QTest::qWaitForWindowActive(view.get()) && view->hasFocus());
-        for (const bool selected : {false, true}) {
-            view->setCurrentIndex(view->List()->index(2, 0));
-            if (!selected)
-                view->selectionModel()->clearSelection();
-            const QImage shot = view->viewport()->grab().toImage();
-            const QRect row = view->visualRect(view->List()->index(2, 0));
-            const QPalette& colours = view->palette();
-            const QRgb frame =
-                colours.color(selected ? QPalette::HighlightedText : QPalette::Text).rgb();
-            const QRgb fill = colours.color(selected ? QPalette::Highlight : QPalette::Base).rgb();
-            // Dots along the top edge, nothing but the fill right below it.
-            int dots = 0;
-            int plain = 0;
-            for (int x = row.left() + 1; x < row.right(); ++x) {
-                dots += shot.pixel(x, row.top()) == frame ? 1 : 0;
-                plain += shot.pixel(x, row.top() + 1) == fill ? 1 : 0;
-            }
-            QVERIFY2(dots >= row.width() / 4 && plain == row.width() - 2,
-                     qPrintable(QString("%1 dots, %2 plain").arg(dots).arg(plain)));
-        }
-    }
-
     void options_data() {
         QTest::addColumn<QStringList>("stored"); // before the view starts
         // Buttons clicked in turn: T, D toggle Tree View and Fixed Date Format,

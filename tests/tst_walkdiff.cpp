@@ -1,7 +1,8 @@
 // The parallel walk against a plain recursive walk written for this test alone:
 // on generated trees shaped to make threads hand subtrees over at every depth,
 // every row, the order rows arrive in and the totals must be the same for any
-// number of threads, in both views; a stopped walk keeps what it handed over.
+// number of threads, in both views; a stopped walk keeps what it handed over,
+// and so does one that runs out of memory.
 #include "helpers/Recorder.h"
 #include "helpers/TreeMaker.h"
 #include "scan/DirectoryWalk.h"
@@ -157,6 +158,10 @@ bool Generate(TreeMaker& tree, const QByteArray& shape, int seed) {
         }
     }
     const auto any = [&] { return dirs[random.bounded(int(dirs.size()))]; };
+    // Names equal but for case tie in the sort: they keep the order the walk met them in.
+    for (const QByteArray parent = any();
+         const char* name : {"Case/", "case/", "CASE/", "\xc3\x84pfel/", "\xc3\xa4pfel/"})
+        add(parent + name, 1);
     for (int i = 0; i < 12; ++i)
         tree.file(any() + "sparse" + QByteArray::number(i), 1 << 24, TreeMaker::kNoTime,
                   i % 2 ? 0 : random.bounded(20000));
@@ -224,10 +229,21 @@ private slots:
         }
     }
 
-    // Stopped at the 99th directory entered: every directory entered before, up
-    // to the first one in the one-thread order that was not, has its row in the
-    // list, in that order (with one thread: the first 99 rows).
+    void stopKeepsHandedRows_data() {
+        QTest::addColumn<int>("at");      // directories entered when it stops; 0: before it starts
+        QTest::addColumn<bool>("memory"); // memory runs out entering the next one instead
+        QTest::newRow("stopped at the 99th directory") << 99 << false;
+        QTest::newRow("stopped before the scan") << 0 << false;
+        QTest::newRow("memory runs out at the 100th") << 99 << true;
+    }
+    // Every directory entered before the stop, up to the first one in the
+    // one-thread order that was not, has its row in the list, in that order
+    // (with one thread: the first rows). A failed allocation ends the scan as
+    // interrupted, with rows of that order if any. A stopped scan neither
+    // sorts nor asks for the free space.
     void stopKeepsHandedRows() {
+        QFETCH(int, at);
+        QFETCH(bool, memory);
         QTemporaryDir tmp(MemoryTemp() + "/tst_walkdiff-XXXXXX");
         TreeMaker tree(tmp.path());
         QVERIFY2(Generate(tree, "wide", 4), qPrintable(tree.error()));
@@ -236,29 +252,31 @@ private slots:
         for (int threads : {1, 2, 8}) {
             std::mutex mutex;
             QSet<QByteArray> entered;
-            std::atomic<bool> stop{false};
+            std::atomic<bool> stop{at == 0}, failed{false};
             const Recorder list =
                 Scan(tree.absolute(), false, threads, stop, [&](const std::string& dir) {
                     std::lock_guard lock(mutex);
-                    if (stop)
+                    if (stop || failed)
                         return;
+                    if (entered.size() == at && memory && !failed.exchange(true))
+                        throw std::bad_alloc();
                     QByteArray name = QByteArray::fromStdString(dir);
                     name.chop(name.isEmpty() ? 0 : 1);
                     entered << name;
-                    if (entered.size() == 99)
-                        stop = true;
+                    stop = !memory && entered.size() == at;
                 });
             qsizetype kept = 0;
             while (kept < order.size() && entered.contains(order[kept]))
                 ++kept;
             QCOMPARE(list.status, "Operation interrupted");
-            QVERIFY2(list.arrived.size() >= kept, qPrintable(QString("%1 threads: %2 rows of %3")
-                                                                 .arg(threads)
-                                                                 .arg(list.arrived.size())
-                                                                 .arg(kept)));
+            QVERIFY(list.sortCalls == 0 && list.freeBytes == 0);
+            QVERIFY2(memory || list.arrived.size() >= kept,
+                     qPrintable(QString("%1 threads: %2 rows of %3")
+                                    .arg(threads)
+                                    .arg(list.arrived.size())
+                                    .arg(kept)));
             QCOMPARE(list.arrived, order.first(list.arrived.size()));
-            if (threads == 1)
-                QCOMPARE(kept, 99);
+            QVERIFY(threads > 1 || kept == at);
         }
     }
 };

@@ -2,6 +2,7 @@
 // reaches the list of a scan that was replaced.
 #include "helpers/TreeMaker.h"
 #include "scan/MemoryList.h"
+#include "scan/RowText.h"
 #include "scan/ScanWorker.h"
 
 #include <QtTest>
@@ -119,21 +120,24 @@ private slots:
     }
 
     // Rows sorted by name batch by batch as they arrive end in the order one
-    // stable sort of all of them gives: ties keep their arrival order.
+    // stable sort of all of them gives: ties keep their arrival order. Enough
+    // rows that a sort which is not stable shows.
     void batchedNameOrderIsStable() {
         const std::vector<std::string> names = {"b", "A", "a/x", "", "a", "B", "a b", "a/X", "c"};
         MemoryList batched, whole;
-        for (size_t i = 0; i < names.size(); ++i) {
-            whole.rows.push_back(DirRow{{names[i], std::to_string(i)}});
-            if (i % 2 || i + 1 == names.size())
-                batched.AppendRows(
-                    std::vector<DirRow>(whole.rows.end() - 1 - i % 2, whole.rows.end()));
+        for (size_t i = 0; i < 300; ++i) {
+            whole.rows.push_back(DirRow{{names[i * 7 % names.size()], std::to_string(i)}});
+            if (i % 50 == 49)
+                batched.AppendRows(std::vector<DirRow>(whole.rows.end() - 50, whole.rows.end()));
         }
         batched.SortRows(0);
         whole.SortRows(0);
-        for (size_t i = 0; i < names.size(); ++i)
-            QCOMPARE(batched.rows[i].text[1], whole.rows[i].text[1]);
-        QCOMPARE(batched.rows[1].text[1], std::string("1")); // "A" before "a"
+        for (size_t i = 1; i < whole.rows.size(); ++i) {
+            const DirRow &before = whole.rows[i - 1], &row = whole.rows[i];
+            QCOMPARE(batched.rows[i].text[1], row.text[1]);
+            QVERIFY(CompareRows(before, row, 0) < 0 ||
+                    std::stoi(before.text[1]) < std::stoi(row.text[1]));
+        }
     }
 
 private:
