@@ -5,12 +5,11 @@
 #include "scan/DirRow.h"
 #include "scan/RowFormat.h"
 #include "scan/ScanWorker.h"
+#include "view/ScanSession.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QFont>
 #include <QPointer>
-#include <QTimer>
 #include <QTreeView>
 
 #include <array>
@@ -26,7 +25,7 @@ struct CPrintInfo;
 
 // The result list: one row per directory of the last scan, drawn by the view
 // itself in its font, the list font. It owns the rows (through its list
-// control) and the scan worker; the process's current directory is the
+// control) and the scan session; the process's current directory is the
 // directory on display.
 class CSpanmeterView : public QTreeView {
     Q_OBJECT
@@ -43,7 +42,7 @@ public:
     void StartScan();
     // Asks the running scan to stop and waits for it, at most 2000 ms.
     void StopScan();
-    bool IsScanning() const { return m_worker.IsRunning(); }
+    bool IsScanning() const { return m_session.IsRunning(); }
 
     // The list control: rows, column titles, totals and free space.
     CListControl* List() const { return m_list; }
@@ -79,7 +78,7 @@ public:
     QPrinter* Printer();
 
     // The scan worker, for tests and the benchmark.
-    ScanWorker& Worker() { return m_worker; }
+    ScanWorker& Worker() { return m_session.Worker(); }
 
 public slots:
     void OnDirUp();
@@ -124,9 +123,6 @@ private:
     bool ShowsTree() const;
     void DrawCell(QPainter* painter, const QString& text, const QRect& cell, int width,
                   Qt::Alignment alignment) const;
-    // A walking thread has news: drain now, or soon if a drain just ran.
-    void OnScanNews();
-    void DrainScan();
     void OnDestroy();
     const DirRow* SingleSelectedRow() const;
     void Descend();
@@ -142,11 +138,8 @@ private:
     std::array<int, 10> m_sortDescending{};
 
     CListControl* m_list = nullptr;
-    ScanWorker m_worker;
-    bool m_scanEnded = true; // scanFinished was sent for the current scan
+    ScanSession m_session;
     QPointer<QTextBrowser> m_helpWindow;
     CPrintLayout m_printLayout;
     std::unique_ptr<QPrinter> m_printer;
-    QTimer m_drainTimer; // a drain held back so that news arrives in batches
-    QElapsedTimer m_sinceDrain;
 };
