@@ -143,21 +143,17 @@ private slots:
             }
         } list;
         list.full = end == "list";
-        std::atomic<bool> entered{false};
         QDir::setCurrent(m_tmp.path() + "/alpha");
         ScanWorker worker;
         worker.SetDirectoryHook([&](const std::string& prefix) {
             if (prefix == "alpha5/" && end == "walk")
                 throw std::bad_alloc();
-            entered = true;
             if (end == "stop")
                 QThread::msleep(20); // slow enough to be stopped halfway
         });
         worker.StartScan({0, {}, 1});
-        if (end == "stop") {
-            QTRY_VERIFY(entered);
+        if (end == "stop")
             worker.StopScan();
-        }
         QTRY_VERIFY_WITH_TIMEOUT(worker.Drain(list), 20000);
         QCOMPARE(int(worker.Outcome()), expected);
         QCOMPARE(list.status.starts_with("Total:"), end.isEmpty());
