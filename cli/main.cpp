@@ -31,8 +31,9 @@ namespace {
 // underscore is 7 pixels wide: 43, 10, 16, 16 and 13 characters.
 constexpr int kUnderscorePixels = 7;
 
-// False when memory ran out: the list then holds the rows read until then.
-bool Scan(const ScanSettings& settings, MemoryList& list, RowSink* sink) {
+// Nothing here stops a scan, so it completes or memory runs out; the list then
+// holds the rows read until then.
+ScanOutcome Scan(const ScanSettings& settings, MemoryList& list, RowSink* sink) {
     ProgressLine progress(STDERR_FILENO);
     ScanWorker worker;
     worker.SetRowSink(sink);
@@ -43,8 +44,7 @@ bool Scan(const ScanSettings& settings, MemoryList& list, RowSink* sink) {
         progress.Show(list.status);
         worker.WaitForEnd(std::chrono::milliseconds(100));
     }
-    // Nothing here stops a scan but a failed allocation.
-    return list.status != "Operation interrupted";
+    return worker.Outcome();
 }
 
 std::string CurrentPath() {
@@ -109,7 +109,7 @@ int ReportDirectory(const CommandLine& line, const std::string& directory, bool 
     if (json != nullptr)
         sink = std::make_unique<NcduExport>(json, CurrentPath());
     MemoryList list;
-    const bool complete = Scan(settings, list, sink.get());
+    const bool complete = Scan(settings, list, sink.get()) == ScanOutcome::Completed;
     // Such a directory counts as empty in the report, as in the window; here
     // it is named, as du does. With several directories, below the one given.
     for (const auto& [name, error] : list.unreadable) {

@@ -47,7 +47,7 @@ int FreeDescriptors() {
 
 } // namespace
 
-bool RunScan(const ScanRequest& request, ScanFeed& feed, const std::atomic<bool>& stop) {
+ScanOutcome RunScan(const ScanRequest& request, ScanFeed& feed, const std::atomic<bool>& stop) {
     const RowFormat& format = request.settings.format;
     feed.SetStatusText(TotalsLine(DirStats{}, format));
     feed.ClearRows();
@@ -88,7 +88,7 @@ bool RunScan(const ScanRequest& request, ScanFeed& feed, const std::atomic<bool>
     if (shared.Interrupted()) {
         // The list keeps the rows and the totals it had reached.
         feed.SetStatusText("Operation interrupted");
-        return false;
+        return shared.OutOfMemory() ? ScanOutcome::OutOfMemory : ScanOutcome::Interrupted;
     }
     // Every row was handed over, so their sum is the whole tree's.
     const DirStats total = shared.Order().Handed();
@@ -96,5 +96,5 @@ bool RunScan(const ScanRequest& request, ScanFeed& feed, const std::atomic<bool>
     feed.SetFreeBytes(FreeBytes(request.startFd));
     feed.SetTotals(total);
     feed.SetStatusText(TotalsLine(total, format));
-    return true;
+    return ScanOutcome::Completed;
 }

@@ -3,6 +3,7 @@
 #include "scan/RowFormat.h"
 #include "scan/RowSink.h"
 #include "scan/ScanFeed.h"
+#include "scan/ScanOutcome.h"
 
 #include <atomic>
 #include <functional>
@@ -29,7 +30,7 @@ struct ScanRequest {
 // file with several links adds it once, in its first row of that order. The
 // walk looks at `stop` at every directory it enters; once it is set
 // the scan ends with "Operation interrupted", and the rows handed over are the
-// first ones of that order. Returns true when the walk completed.
+// first ones of that order; so it ends when memory runs out on a walking thread.
 // Never writes to the tree, never follows a symbolic link, never opens anything
 // but directories.
-bool RunScan(const ScanRequest& request, ScanFeed& feed, const std::atomic<bool>& stop);
+ScanOutcome RunScan(const ScanRequest& request, ScanFeed& feed, const std::atomic<bool>& stop);

@@ -17,6 +17,9 @@ struct ScanWorker::Context {
     std::shared_ptr<ScanFeed> feed;
     std::atomic<bool> stop{false};
     std::atomic<bool> running{true};
+    // Written by the worker before it finishes the feed, so a drain that saw
+    // the end reads the final value.
+    std::atomic<ScanOutcome> outcome{ScanOutcome::Interrupted};
     std::mutex endMutex;
     std::condition_variable endChanged;
     bool ended = false;
@@ -62,6 +65,7 @@ void ScanWorker::StartScan(const ScanSettings& settings) {
     context->request.onDirectory = m_hook;
     context->request.sink = m_sink;
     context->feed = std::make_shared<ScanFeed>(m_wake);
+    m_drainOutOfMemory = false;
     if (m_context)
         m_context->feed->Detach();
     m_context = context;
@@ -73,16 +77,21 @@ void ScanWorker::StartWorker(std::shared_ptr<Context> context) {
         m_hScanThread = std::thread(&ScanWorker::ScanThreadProc, std::move(context));
     } catch (const std::system_error&) {
         // No thread: the list keeps its rows and the next StartScan tries again.
+        // The process is as short of resources as after a failed allocation.
+        m_context->outcome = ScanOutcome::OutOfMemory;
+        m_context->running = false;
+        m_context->ended = true;
         m_context->feed->Finish();
     }
 }
 
 void ScanWorker::ScanThreadProc(std::shared_ptr<Context> context) {
     try {
-        RunScan(context->request, *context->feed, context->stop);
+        context->outcome = RunScan(context->request, *context->feed, context->stop);
     } catch (const std::bad_alloc&) {
         // Out of memory before the walk began: no rows, as for a stop.
         context->feed->SetStatusText("Operation interrupted");
+        context->outcome = ScanOutcome::OutOfMemory;
     }
     context->running = false;
     context->feed->Finish();
@@ -121,8 +130,15 @@ bool ScanWorker::Drain(ScanList& list) {
         m_context->stop = true;
         m_context->feed->Detach();
         list.SetStatusText("Operation interrupted");
+        m_drainOutOfMemory = true;
         return true;
     }
+}
+
+ScanOutcome ScanWorker::Outcome() const {
+    if (m_drainOutOfMemory)
+        return ScanOutcome::OutOfMemory;
+    return m_context ? m_context->outcome.load() : ScanOutcome::Completed;
 }
 
 bool ScanWorker::WaitForEnd(std::chrono::milliseconds timeout) {

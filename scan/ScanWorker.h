@@ -3,6 +3,7 @@
 #include "scan/RowFormat.h"
 #include "scan/RowSink.h"
 #include "scan/ScanFeed.h"
+#include "scan/ScanOutcome.h"
 
 #include <atomic>
 #include <chrono>
@@ -17,7 +18,8 @@
 //
 //   ScanWorker worker([&] { post(drainLater); });
 //   worker.StartScan(settings);              // stops a running scan first
-//   ... worker.Drain(list) whenever woken ...
+//   ... worker.Drain(list) whenever woken, until it returns true ...
+//   worker.Outcome();                        // completed, interrupted or out of memory
 class ScanWorker {
 public:
     using Wake = std::function<void()>;
@@ -37,6 +39,9 @@ public:
     // and everything it made is applied, or once memory for the list ran out
     // (the scan is then stopped and the status reads "Operation interrupted").
     bool Drain(ScanList& list);
+    // How the current scan ended, once Drain has returned true for it. Memory
+    // that ran out before the walk began, in it or in Drain makes OutOfMemory.
+    ScanOutcome Outcome() const;
     // Waits at most `timeout` for the current scan to end; true when it has
     // (or there is none). A consumer without an event loop drains after it.
     bool WaitForEnd(std::chrono::milliseconds timeout);
@@ -61,6 +66,7 @@ private:
     std::shared_ptr<Context> m_context; // the current scan's
     std::thread m_hScanThread;
     int m_forced = 0;
+    bool m_drainOutOfMemory = false; // the current scan's rows found no room here
     static constexpr std::chrono::milliseconds kStopTimeout{2000};
     std::function<void(const std::string&)> m_hook;
     RowSink* m_sink = nullptr;

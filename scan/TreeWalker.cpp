@@ -1,10 +1,7 @@
 #include "scan/TreeWalker.h"
 
-
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
@@ -13,42 +10,39 @@
 
 namespace {
 
-// One large read lists most directories in one go.
-constexpr size_t kBufferSize = 256 * 1024;
 // Rows go to the list in batches: this many, or whatever is there after this long.
 constexpr size_t kBatchRows = 256;
 constexpr std::chrono::milliseconds kBatchTime{50};
 // An export's rows carry their files: a batch holds this many bytes of them at most.
 constexpr size_t kBatchListingBytes = 8 * 1024;
-bool IsDotOrDotDot(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-// An entry that vanished or turned into something else than a directory
-// since it was listed: the tree changed, nothing failed to be read.
-bool IsChange(int error) {
-    return error == ENOENT || error == ENOTDIR || error == ELOOP;
-}
 
 } // namespace
 
 TreeWalker::TreeWalker(WalkShared& shared)
-    : m_shared(shared), m_clusterSize(shared.ClusterSize()), m_compressed(shared.Compressed()),
-      m_listsFiles(shared.ListsFiles()), m_buffer(new char[kBufferSize]), m_order(shared.Order()),
+    : m_shared(shared), m_compressed(shared.Compressed()), m_listsFiles(shared.ListsFiles()),
+      m_reader(shared.ClusterSize()), m_order(shared.Order()),
       m_lastFlush(std::chrono::steady_clock::now()) {}
 
 TreeWalker::~TreeWalker() {
     CloseAll();
 }
 
-void TreeWalker::WalkStart(int startFd) {
+template <typename Step> bool TreeWalker::UnlessOutOfMemory(Step step) {
     try {
-        WalkStartOrThrow(startFd);
+        return step();
     } catch (const std::bad_alloc&) {
         m_shared.Interrupt();
         m_rows.clear();
         CloseAll();
+        return true;
     }
+}
+
+void TreeWalker::WalkStart(int startFd) {
+    UnlessOutOfMemory([&] {
+        WalkStartOrThrow(startFd);
+        return true;
+    });
 }
 
 void TreeWalker::WalkStartOrThrow(int startFd) {
@@ -62,20 +56,19 @@ void TreeWalker::WalkStartOrThrow(int startFd) {
 }
 
 void TreeWalker::Help() {
-    for (;;) {
-        WalkTask task;
-        try {
+    // After a failed allocation the thread goes on taking subtrees: the walk
+    // is interrupted, so each one ends at once and the queue empties.
+    for (bool more = true; more;) {
+        more = UnlessOutOfMemory([&] {
             // Nothing waits in a batch while this thread is idle. A stopped walk
             // leaves its segment open: nothing after it may be handed over.
             FlushRows(true);
+            WalkTask task;
             if (!m_shared.Take(task))
-                break;
+                return false;
             RunTask(task);
-        } catch (const std::bad_alloc&) {
-            m_shared.Interrupt();
-            m_rows.clear();
-            CloseAll();
-        }
+            return true;
+        });
     }
 }
 
@@ -143,7 +136,7 @@ bool TreeWalker::ScanDirectory(int parentFd, const char* name, unsigned depth, b
         m_listing = std::make_unique<DirListing>();
     const int fd = parentFd >= 0 ? OpenDirectory(parentFd, name) : -1;
     if (fd < 0) {
-        error = parentFd >= 0 && !IsChange(errno) ? errno : 0;
+        error = parentFd >= 0 && !IsTreeChange(errno) ? errno : 0;
     } else {
         struct stat st;
         bool enter = ::fstat(fd, &st) == 0;
@@ -164,7 +157,7 @@ bool TreeWalker::ScanDirectory(int parentFd, const char* name, unsigned depth, b
                 enter = false;
         }
         if (enter) {
-            error = ListDirectory(fd, own);
+            error = m_reader.Read(fd, {own, m_links, m_listing.get(), m_subdirs, m_names});
             frame.end = m_subdirs.size();
             frame.onPath = m_onPath.insert(frame.id).second;
         }
@@ -188,53 +181,6 @@ bool TreeWalker::ScanDirectory(int parentFd, const char* name, unsigned depth, b
     m_pending += frame.end - frame.first;
     m_frames.push_back(frame);
     return true;
-}
-
-int TreeWalker::ListDirectory(int fd, DirStats& own) {
-    int error = 0;
-    for (;;) {
-        const ssize_t length = ::getdents64(fd, m_buffer.get(), kBufferSize);
-        if (length < 0 && !IsChange(errno))
-            error = errno;
-        if (length <= 0)
-            break; // the end, or a directory that can no longer be read: keep what was seen
-        for (ssize_t pos = 0; pos < length;) {
-            const auto* entry = reinterpret_cast<const struct dirent64*>(m_buffer.get() + pos);
-            pos += entry->d_reclen;
-            const char* name = entry->d_name;
-            if (IsDotOrDotDot(name))
-                continue;
-            bool isDir = entry->d_type == DT_DIR;
-            struct stat st;
-            if (!isDir) {
-                if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-                    if (errno == ENOENT)
-                        continue; // removed since it was listed
-                    // Listed but not examinable (no search permission): a file of unknown size.
-                    if (error == 0)
-                        error = errno;
-                    own.AddFile(0, 0, 0);
-                    if (m_listing)
-                        m_listing->AddUnreadable(name);
-                    continue;
-                }
-                isDir = entry->d_type == DT_UNKNOWN && S_ISDIR(st.st_mode);
-            }
-            if (isDir) {
-                m_subdirs.push_back(static_cast<uint32_t>(m_names.size()));
-                m_names.insert(m_names.end(), name, name + std::strlen(name) + 1);
-                continue;
-            }
-            const uint64_t size = st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
-            const uint64_t occupied = OccupiedBytes(size, st.st_blocks, m_clusterSize);
-            own.AddFile(size, occupied, FileTimeFromUnix(st.st_mtim.tv_sec, st.st_mtim.tv_nsec));
-            if (st.st_nlink > 1)
-                m_links.push_back({st.st_dev, st.st_ino, occupied});
-            if (m_listing)
-                m_listing->AddFile(name, st, occupied);
-        }
-    }
-    return error;
 }
 
 bool TreeWalker::Walk() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scan/DirReader.h"
 #include "scan/DirRow.h"
 #include "scan/DirStats.h"
 #include "scan/WalkShared.h"
@@ -50,14 +51,15 @@ private:
         RowOrder::Segment* after = nullptr;
     };
 
-    // Both catch a failed allocation and end the walk as interrupted.
+    // Runs `step`, a function returning bool, and returns what it returns. A
+    // failed allocation in it ends the walk as interrupted, drops what this
+    // thread holds and returns true.
+    template <typename Step> bool UnlessOutOfMemory(Step step);
     void WalkStartOrThrow(int startFd);
     void RunTask(WalkTask& task);
     // Enters one directory (stop check, progress, listing, row) and pushes its
     // frame; m_prefix holds its prefix. False when the walk was stopped.
     bool ScanDirectory(int parentFd, const char* name, unsigned depth, bool isStart);
-    // Lists the directory; 0, or the errno value of what could not be read.
-    int ListDirectory(int fd, DirStats& own);
     // Walks until the stack is empty; false when the walk was stopped.
     bool Walk();
     // Takes back the next subtree handed over from the top frame if nobody has
@@ -86,7 +88,6 @@ private:
     bool IsDeep(size_t index) const;
 
     WalkShared& m_shared;
-    const uint32_t m_clusterSize;
     const bool m_compressed;
     const bool m_listsFiles;
     std::unique_ptr<DirListing> m_listing; // of the directory being read, for an export
@@ -98,7 +99,7 @@ private:
     std::unordered_set<DirId, DirIdHash> m_onPath; // ids of m_frames, for loops
     std::string m_prefix;
     std::string m_status;
-    std::unique_ptr<char[]> m_buffer;
+    DirReader m_reader;
     std::shared_ptr<const Ancestry> m_ancestry; // above this thread's stack
     // Where the first frame is reopened from: the start directory (not owned)
     // or the parent of a handed-over subtree (owned), and its name there.

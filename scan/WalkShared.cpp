@@ -57,6 +57,7 @@ bool WalkShared::StopRequested() {
 }
 
 void WalkShared::Interrupt() {
+    m_outOfMemory.store(true, std::memory_order_relaxed);
     m_interrupted.store(true, std::memory_order_relaxed);
     m_order.Stop();
 }

@@ -100,6 +100,8 @@ public:
     // Ends the walk as interrupted, as a stop does: memory ran out.
     void Interrupt();
     bool Interrupted() const { return m_interrupted.load(std::memory_order_relaxed); }
+    // The walk was interrupted because memory ran out, not (only) by a stop.
+    bool OutOfMemory() const { return m_outOfMemory.load(std::memory_order_relaxed); }
     void CallHook(const std::string& prefix) const;
 
     void SetStatusText(const std::string& text) { m_feed.SetStatusText(text); }
@@ -131,6 +133,7 @@ private:
     const uint32_t m_clusterSize;
     dev_t m_startDev = 0;
     std::atomic<bool> m_interrupted{false};
+    std::atomic<bool> m_outOfMemory{false};
     std::atomic<bool> m_wantWork{false};
     std::atomic<uint64_t> m_giveBacks{0};
     std::atomic<size_t> m_keptLevels;

@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+#include <new>
+
 namespace {
 
 // Files and bytes of the rows equal the list's totals: never a replaced scan's.
@@ -117,6 +119,45 @@ private slots:
                      row.text[0].c_str());
         QCOMPARE(list.rows.size(), size_t(31));
         QCOMPARE(list.title, (m_tmp.path() + "/beta/").toStdString());
+    }
+
+    // How a scan ended travels as a value: a stop and memory that runs out,
+    // in the walk or in the list, read "Operation interrupted" alike.
+    void outcomes_data() {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("completed") << "" << int(ScanOutcome::Completed);
+        QTest::newRow("stopped") << "stop" << int(ScanOutcome::Interrupted);
+        QTest::newRow("no memory in the walk") << "walk" << int(ScanOutcome::OutOfMemory);
+        QTest::newRow("no memory in the list") << "list" << int(ScanOutcome::OutOfMemory);
+    }
+    void outcomes() {
+        QFETCH(QString, end);
+        QFETCH(int, expected);
+        // A list with no room for rows, when asked for.
+        struct FullList : MemoryList {
+            bool full = false;
+            void AppendRows(std::vector<DirRow>&& more) override {
+                if (full)
+                    throw std::bad_alloc();
+                MemoryList::AppendRows(std::move(more));
+            }
+        } list;
+        list.full = end == "list";
+        QDir::setCurrent(m_tmp.path() + "/alpha");
+        ScanWorker worker;
+        worker.SetDirectoryHook([&](const std::string& prefix) {
+            if (prefix == "alpha5/" && end == "walk")
+                throw std::bad_alloc();
+            if (end == "stop")
+                QThread::msleep(20); // slow enough to be stopped halfway
+        });
+        worker.StartScan({0, {}, 1});
+        if (end == "stop")
+            worker.StopScan();
+        QTRY_VERIFY_WITH_TIMEOUT(worker.Drain(list), 20000);
+        QCOMPARE(int(worker.Outcome()), expected);
+        QCOMPARE(list.status.starts_with("Total:"), end.isEmpty());
     }
 
     // Rows sorted by name batch by batch as they arrive end in the order one

@@ -9,7 +9,6 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QMetaObject>
 #include <QPrinter> // the view owns its printer
 
 #include <unistd.h>
@@ -26,14 +25,11 @@ QString ForPane(QString text) {
 } // namespace
 
 CSpanmeterView::CSpanmeterView(QWidget* parent)
-    : QTreeView(parent), m_list(new CListControl(this)), m_worker([this] {
-          // On a walking thread: only post; the drain runs on the GUI thread.
-          QMetaObject::invokeMethod(this, &CSpanmeterView::OnScanNews, Qt::QueuedConnection);
-      }) {
+    : QTreeView(parent), m_list(new CListControl(this)), m_session(*m_list) {
     m_scan.format.thousandSep = LocaleThousandSep();
     m_scan.format.dateOrder = LocaleDateOrder();
-    m_drainTimer.setSingleShot(true);
-    connect(&m_drainTimer, &QTimer::timeout, this, &CSpanmeterView::DrainScan);
+    // The window shows every end alike: the status pane tells how it ended.
+    connect(&m_session, &ScanSession::finished, this, &CSpanmeterView::scanFinished);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setItemsExpandable(false);
@@ -69,9 +65,9 @@ CSpanmeterView::~CSpanmeterView() {
 
 void CSpanmeterView::OnDestroy() {
     // Rows first: the worker never touches them, it only posts news that
-    // dies with this object.
+    // dies with the session.
     m_list->ClearRows();
-    m_worker.StopScan();
+    m_session.Stop();
 }
 
 void CSpanmeterView::OnInitialUpdate(const QByteArray& startDir) {
@@ -98,35 +94,12 @@ void CSpanmeterView::OnInitialUpdate(const QByteArray& startDir) {
 }
 
 void CSpanmeterView::StartScan() {
-    m_scanEnded = false;
-    m_worker.StartScan(m_scan);
+    m_session.Start(m_scan);
     emit scanStarted();
 }
 
 void CSpanmeterView::StopScan() {
-    m_worker.StopScan();
-}
-
-void CSpanmeterView::OnScanNews() {
-    // A busy walk has news all the time: taking it at most every 50 ms keeps
-    // the rows in large batches and the status pane from relaying itself out
-    // at every directory. The end of a scan is shown at once.
-    constexpr qint64 kInterval = 50;
-    const qint64 since = m_sinceDrain.isValid() ? m_sinceDrain.elapsed() : kInterval;
-    if (since >= kInterval || !m_worker.IsRunning())
-        DrainScan();
-    else if (!m_drainTimer.isActive())
-        m_drainTimer.start(static_cast<int>(kInterval - since));
-}
-
-void CSpanmeterView::DrainScan() {
-    m_drainTimer.stop();
-    m_sinceDrain.restart();
-    const bool ended = m_worker.Drain(*m_list);
-    if (ended && !m_scanEnded) {
-        m_scanEnded = true;
-        emit scanFinished();
-    }
+    m_session.Stop();
 }
 
 int CSpanmeterView::ColumnWidth(int column) const {

@@ -6,12 +6,11 @@
 #include "scan/RowFormat.h"
 #include "scan/RowText.h"
 #include "scan/ScanWorker.h"
+#include "view/ScanSession.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QFont>
 #include <QPointer>
-#include <QTimer>
 #include <QTreeView>
 
 #include <array>
@@ -27,7 +26,7 @@ struct CPrintInfo;
 
 // The result list: one row per directory of the last scan, drawn by the view
 // itself in its font, the list font. It owns the rows (through its list
-// control) and the scan worker; the process's current directory is the
+// control) and the scan session; the process's current directory is the
 // directory on display.
 class CSpanmeterView : public QTreeView {
     Q_OBJECT
@@ -44,7 +43,7 @@ public:
     void StartScan();
     // Asks the running scan to stop and waits for it, at most 2000 ms.
     void StopScan();
-    bool IsScanning() const { return m_worker.IsRunning(); }
+    bool IsScanning() const { return m_session.IsRunning(); }
 
     // The list control: rows, column titles, totals and free space.
     CListControl* List() const { return m_list; }
@@ -76,7 +75,7 @@ public:
     QPrinter* Printer();
 
     // The scan worker, for tests and the benchmark.
-    ScanWorker& Worker() { return m_worker; }
+    ScanWorker& Worker() { return m_session.Worker(); }
 
 public slots:
     void OnDirUp();
@@ -123,9 +122,6 @@ private:
     bool ShowsTree() const;
     void DrawCell(QPainter* painter, const QString& text, const QRect& cell, int width,
                   Qt::Alignment alignment) const;
-    // A walking thread has news: drain now, or soon if a drain just ran.
-    void OnScanNews();
-    void DrainScan();
     void OnDestroy();
     const DirRow* SingleSelectedRow() const;
     void Descend();
@@ -151,11 +147,8 @@ private:
     QByteArray m_startDir;
 
     CListControl* m_list = nullptr;
-    ScanWorker m_worker;
-    bool m_scanEnded = true; // scanFinished was sent for the current scan
+    ScanSession m_session;
     QPointer<QTextBrowser> m_helpWindow;
     CPrintLayout m_printLayout;
     std::unique_ptr<QPrinter> m_printer;
-    QTimer m_drainTimer; // a drain held back so that news arrives in batches
-    QElapsedTimer m_sinceDrain;
 };
