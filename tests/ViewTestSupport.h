@@ -62,8 +62,9 @@ inline std::unique_ptr<CSpanmeterView> ScannedView(const QString& root, bool exp
     view->OnInitialUpdate(QFile::encodeName(root));
     if (expanded && WaitForScan(finished))
         view->OnViewExpanded();
-    QTest::qVerify(WaitForScan(finished, expanded ? 2 : 1), "WaitForScan", "a scan did not end",
-                   __FILE__, __LINE__);
+    QTest::qVerify(WaitForScan(finished, expanded ? 2 : 1) &&
+                       finished.last().value(0).value<ScanOutcome>() == ScanOutcome::Completed,
+                   "WaitForScan", "a scan did not complete", __FILE__, __LINE__);
     return view;
 }
 

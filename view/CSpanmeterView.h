@@ -98,7 +98,9 @@ signals:
     // true: the compressed view shows (the tool bar then offers the expanded one).
     void viewModeChanged(bool compressed);
     void scanStarted();
-    void scanFinished();
+    // Once per scan, when all it made is in the list: completed, stopped or
+    // out of memory. A scan replaced by a newer one ends without it.
+    void scanFinished(ScanOutcome outcome);
 
 protected:
     // A divider double-click fits a column to its widest cell text as drawn.
