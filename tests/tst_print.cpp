@@ -2,6 +2,7 @@
 // with poppler's pdftotext, and the page measures.
 #include "ViewTestSupport.h"
 
+#include "helpers/TestFiles.h"
 #include "report/CPrintInfo.h"
 #include "report/CPrintLayout.h"
 
@@ -9,7 +10,6 @@
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QProcess>
 #include <QRadioButton>
 
 using namespace viewtest;
@@ -17,10 +17,7 @@ using namespace viewtest;
 namespace {
 
 QString Poppler(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return QString::fromUtf8(Output(program, arguments));
 }
 
 // Page 1 as fixed-pitch text, a column for each character as wide as those of

@@ -1,6 +1,7 @@
 // The directory walk: rows, totals and status texts of both views with one and
 // more threads, and trees that are odd, deep, changing or looped. The order
 // rows arrive in and stops: tst_walkdiff.
+#include "helpers/TestFiles.h"
 #include "helpers/TreeMaker.h"
 #include "helpers/WalkSupport.h"
 #include "scan/RowText.h"
@@ -50,9 +51,7 @@ void CheckRows(const MemoryList& list, const QByteArrayList& expected, const QBy
 // Every entry with its identity, type, size, times and links: equal snapshots
 // mean nothing in the tree was created, removed or modified.
 QByteArray Snapshot(const QByteArray& root) {
-    QProcess find;
-    find.start("find", {QFile::decodeName(root), "-printf", "%p %i %m %y %s %T@ %C@ %n\\n"});
-    return find.waitForFinished() ? find.readAllStandardOutput() : QByteArray();
+    return Output("find", {QFile::decodeName(root), "-printf", "%p %i %m %y %s %T@ %C@ %n\\n"});
 }
 
 // Mounts a tmpfs on `folder` in a private mount namespace of this thread,
