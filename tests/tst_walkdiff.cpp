@@ -240,10 +240,8 @@ private slots:
             QCOMPARE(list.status, "Operation interrupted");
             QVERIFY(list.sortCalls == 0 && list.freeBytes == 0);
             QVERIFY2(memory || list.arrived.size() >= kept,
-                     qPrintable(QString("%1 threads: %2 rows of %3")
-                                    .arg(threads)
-                                    .arg(list.arrived.size())
-                                    .arg(kept)));
+                     qPrintable(QString::asprintf("%d threads: %lld rows of %lld", threads,
+                                                  list.arrived.size(), kept)));
             QCOMPARE(list.arrived, order.first(list.arrived.size()));
             QVERIFY(threads > 1 || kept == at);
         }
