@@ -72,8 +72,6 @@ private slots:
                                << "Total:-" + field + field + "\nFree:" + QByteArray(6, ' ') +
                                       field;
         };
-        units("KB 1", SizeUnit::Kilobytes, 1, "   1");
-        units("KB 1,024", SizeUnit::Kilobytes, 1024, "   1");
         units("KB 1,025", SizeUnit::Kilobytes, 1025, "   2");
         units("MB 1,048,577", SizeUnit::Megabytes, 1048577, "   2");
         units("MB 0", SizeUnit::Megabytes, 0, "   -");
