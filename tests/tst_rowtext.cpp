@@ -115,7 +115,6 @@ private slots:
         add("case does not matter", Order(0, "Docs", "dOCS"), "==");
         // Letters of any script by code point, case folded; other bytes by value.
         add("\u00c4pfel", Order(0, "\xc3\x84pfel", "\xc3\xa4pfel"), "==");
-        add("\u00c9clair", Order(0, "\u00c9clair", "\u00e9clair"), "==");
         add("\u00e4 before \u00c9", Order(0, "\u00e4pfel", "\u00c9clair"), "<>");
         add("'_' before 'a'", Order(0, "_x", "ax"), "<>");
         add("Z before \u00e4", Order(0, "Z", "\xc3\xa4"), "<>");
