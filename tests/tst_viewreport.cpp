@@ -3,12 +3,12 @@
 #include "ViewTestSupport.h"
 
 #include "app/CommandIds.h"
+#include "helpers/TestFiles.h"
 #include "settings/SettingsStore.h"
 
 #include <QClipboard>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QProcess>
 
 #include <atomic>
 #include <csignal>
@@ -22,11 +22,6 @@ QByteArrayList Lines(const std::string& report) {
     QByteArrayList lines = QByteArray::fromStdString(report).split('\n');
     lines.removeLast(); // after the last line end
     return lines;
-}
-
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
 }
 
 } // namespace
@@ -69,10 +64,9 @@ private slots:
         WriteRegNumber("ByteModeView", unit);
         for (const QString& root : {m_root, m_linked}) {
             const auto view = ScannedView(root, arguments.contains("-e"));
-            QProcess tool;
-            tool.start(SPANMETER_BINARY_DIR "/spanmeter-report", QStringList(arguments) << root);
-            QVERIFY(tool.waitForFinished(20000) && tool.exitCode() == 0);
-            const QByteArrayList expected = Lines(tool.readAllStandardOutput().toStdString());
+            const QByteArrayList expected = Lines(
+                Output(SPANMETER_BINARY_DIR "/spanmeter-report", arguments + QStringList{root})
+                    .toStdString());
             const QByteArrayList actual = Lines(view->BuildReport());
             QVERIFY(actual.last().startsWith("Free:"));
             QCOMPARE(actual.mid(0, actual.size() - 1), expected.mid(0, expected.size() - 1));
@@ -143,7 +137,7 @@ private slots:
         QVERIFY(QDir(target.path()).isEmpty() && saveAs(first));
         // The clipboard's text, byte for byte: CR LF line ends, no NUL.
         frame->Action(ID_EDIT_COPY)->trigger();
-        const QByteArray saved = Contents(first);
+        const QByteArray saved = ReadFile(first);
         QCOMPARE(saved, QApplication::clipboard()->text().toUtf8());
         QVERIFY(!saved.contains('\0') && saved.count("\r\n") == saved.count('\n'));
         QCOMPARE(frame->windowTitle(), "first report - Spanmeter");
@@ -160,7 +154,6 @@ private slots:
         QCOMPARE(frame->windowTitle(), "first report - Spanmeter");
 
         // A write cut short by the file size limit leaves the earlier file whole.
-        const QByteArray earlier = Contents(first);
         rlimit limit{};
         QVERIFY(::getrlimit(RLIMIT_FSIZE, &limit) == 0);
         const rlimit small{100, limit.rlim_max};
@@ -173,7 +166,7 @@ private slots:
         QVERIFY(answered);
         QVERIFY2(message.startsWith("Spanmeter|The report could not be saved as " + first),
                  qPrintable(message));
-        QCOMPARE(Contents(first), earlier);
+        QCOMPARE(ReadFile(first), saved);
 
         // A device is written in place; a full one says so.
         QVERIFY(

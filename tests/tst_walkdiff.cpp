@@ -3,26 +3,20 @@
 // every row, the order rows arrive in and the totals must be the same for any
 // number of threads, in both views; a stopped walk keeps what it handed over,
 // and so does one that runs out of memory.
-#include "helpers/Recorder.h"
 #include "helpers/TreeMaker.h"
-#include "scan/DirectoryWalk.h"
-#include "scan/MemoryList.h"
+#include "helpers/WalkSupport.h"
 #include "scan/RowText.h"
 
 #include <QtTest>
 
 #include <algorithm>
 #include <dirent.h>
-#include <fcntl.h>
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <unistd.h>
 
 namespace {
-
-const RowFormat kFormat{SizeUnit::Bytes, true, '.', DateOrder::YearFirst};
 
 struct Result {
     std::vector<DirRow> rows; // sorted by name
@@ -100,17 +94,6 @@ private:
     Result m_result;
 };
 
-Recorder Scan(const QByteArray& root, bool compressed, int threads, const std::atomic<bool>& stop,
-              std::function<void(const std::string&)> hook = {}) {
-    Recorder list;
-    ScanFeed feed;
-    const int fd = ::open(root.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    RunScan({{compressed, kFormat, threads}, fd, root.toStdString(), std::move(hook)}, feed, stop);
-    ::close(fd);
-    feed.Drain(list);
-    return list;
-}
-
 // Trees drawn from a seed. Every shape gets sparse files and files with several
 // links in directories far apart.
 bool Generate(TreeMaker& tree, const QByteArray& shape, int seed) {
@@ -174,21 +157,6 @@ bool Generate(TreeMaker& tree, const QByteArray& shape, int seed) {
     return tree.ok();
 }
 
-QByteArrayList Texts(const std::vector<DirRow>& rows) {
-    QByteArrayList texts;
-    for (const DirRow& row : rows) {
-        QByteArrayList cells;
-        for (const std::string& cell : row.text)
-            cells << cell.c_str();
-        texts << cells.join('|');
-    }
-    return texts;
-}
-
-QString MemoryTemp() {
-    return QFileInfo("/dev/shm").isWritable() ? "/dev/shm" : QDir::tempPath();
-}
-
 } // namespace
 
 class TestWalkDiff : public QObject {
@@ -214,15 +182,14 @@ private slots:
         QTemporaryDir tmp(MemoryTemp() + "/tst_walkdiff-XXXXXX");
         TreeMaker tree(tmp.path());
         QVERIFY2(Generate(tree, shape, seed), qPrintable(tree.error()));
-        const std::atomic<bool> running{false};
         for (bool compressed : {false, true}) {
             const ReferenceWalk reference(tree.absolute().toStdString(), compressed);
-            const QByteArrayList want = Texts(reference.result().rows);
+            const QByteArrayList want = Cells(reference.result().rows);
             for (int threads : {1, 2, 8, 64}) {
-                const Recorder list = Scan(tree.absolute(), compressed, threads, running);
+                const Recorder list = Scan(tree.absolute(), compressed, threads);
                 const QByteArray what = shape + (compressed ? " compressed, " : " expanded, ") +
                                         QByteArray::number(threads) + " threads";
-                QVERIFY2(Texts(list.rows) == want, what.constData());
+                QVERIFY2(Cells(list.rows) == want, what.constData());
                 QVERIFY2(list.arrived == reference.result().arrived, what.constData());
                 QVERIFY2(list.status == reference.result().status, what.constData());
             }
@@ -253,8 +220,9 @@ private slots:
             std::mutex mutex;
             QSet<QByteArray> entered;
             std::atomic<bool> stop{at == 0}, failed{false};
-            const Recorder list =
-                Scan(tree.absolute(), false, threads, stop, [&](const std::string& dir) {
+            const Recorder list = Scan(
+                tree.absolute(), false, threads,
+                [&](const std::string& dir) {
                     std::lock_guard lock(mutex);
                     if (stop || failed)
                         return;
@@ -264,17 +232,16 @@ private slots:
                     name.chop(name.isEmpty() ? 0 : 1);
                     entered << name;
                     stop = !memory && entered.size() == at;
-                });
+                },
+                stop);
             qsizetype kept = 0;
             while (kept < order.size() && entered.contains(order[kept]))
                 ++kept;
             QCOMPARE(list.status, "Operation interrupted");
             QVERIFY(list.sortCalls == 0 && list.freeBytes == 0);
             QVERIFY2(memory || list.arrived.size() >= kept,
-                     qPrintable(QString("%1 threads: %2 rows of %3")
-                                    .arg(threads)
-                                    .arg(list.arrived.size())
-                                    .arg(kept)));
+                     qPrintable(QString::asprintf("%d threads: %lld rows of %lld", threads,
+                                                  list.arrived.size(), kept)));
             QCOMPARE(list.arrived, order.first(list.arrived.size()));
             QVERIFY(threads > 1 || kept == at);
         }
