@@ -2,7 +2,7 @@
 # Times spanmeter-report --json against ncdu -o and gdu -o on a large
 # generated tree (80,000 directories, 1.2 million files), warm and (as root)
 # cold, as ratios to `du -s --apparent-size -b`, with each one's peak memory
-# from /usr/bin/time -v; and the default report of this build beside the one
+# from /usr/bin/time; and the default report of this build beside the one
 # of a baseline revision, in the same rounds, so a slower default path shows.
 #
 #   bench/json.sh [--runs N] [--cold-runs N] [--work DIR] [--baseline REV] [--no-build]
@@ -85,20 +85,8 @@ if [ ! -d "$TREE" ] || [ "$(head -n 1 "$WORK/large.stamp" 2>/dev/null)" != "$wan
 fi
 
 # --- timing -------------------------------------------------------------------
-to_us() { local t=${1/[.,]/}; echo $((10#$t)); }
-median() {
-    sort -n | awk '{ v[NR] = $1 }
-        END { if (NR % 2) print v[(NR + 1) / 2]; else print int((v[NR / 2] + v[NR / 2 + 1]) / 2) }'
-}
-# Appends "wall_us peak_kib" of one run of command $1 to file $2.
-run_once() {
-    local start end
-    start=$EPOCHREALTIME
-    eval "/usr/bin/time -v -o '$TMPD/time' $1" >/dev/null 2>"$TMPD/stderr" ||
-        { sed -n 1,20p "$TMPD/stderr" >&2; die "failed: $1"; }
-    end=$EPOCHREALTIME
-    echo "$(($(to_us "$end") - $(to_us "$start"))) $(awk -F': ' '/Maximum resident/ { print $2 }' "$TMPD/time")" >>"$2"
-}
+# shellcheck source=bench/timing.sh
+. "$BENCH_DIR/timing.sh"
 
 t=$(printf '%q' "$TREE")
 r=$(printf '%q' "$REPORT")
@@ -111,45 +99,28 @@ n=${#LABELS[@]}
 
 table() { # table TITLE PREFIX
     local base i
-    base=$(cut -d' ' -f1 "$TMPD/$2.0" | median)
+    base=$(median_of "$2.0" 1)
     echo
     echo "$1"
     printf '%-34s %10s %8s %10s\n' command "median s" ratio "peak MiB"
     printf '%.0s-' {1..65}
     echo
     for ((i = 0; i < n; i++)); do
-        awk -v l="${LABELS[$i]}" -v us="$(cut -d' ' -f1 "$TMPD/$2.$i" | median)" -v b="$base" \
-            -v kib="$(cut -d' ' -f2 "$TMPD/$2.$i" | sort -n | tail -n 1)" \
+        awk -v l="${LABELS[$i]}" -v us="$(median_of "$2.$i" 1)" -v b="$base" -v kib="$(peak "$2.$i")" \
             'BEGIN { printf "%-34s %10.3f %8.2f %10.1f\n", l, us / 1e6, us / b, kib / 1024 }'
     done
 }
-peak() { cut -d' ' -f2 "$TMPD/$1" | sort -n | tail -n 1; }
 
 note "tree: $(sed -n 2p "$WORK/large.stamp")"
-for ((i = 0; i < n; i++)); do
-    : >"$TMPD/warm.$i"
-    note "warm-up: ${LABELS[$i]}"
-    run_once "${CMDS[$i]}" /dev/null
-done
-for ((round = 1; round <= RUNS; round++)); do
-    note "warm round $round of $RUNS"
-    for ((i = 0; i < n; i++)); do run_once "${CMDS[$i]}" "$TMPD/warm.$i"; done
-done
+warm_up warm
+rounds warm warm "$RUNS"
 {
     echo "Tree: $(sed -n 2p "$WORK/large.stamp")"
     table "Warm cache (median of $RUNS; ratio to du -s --apparent-size -b):" warm
 } | tee "$WORK/json-results.txt"
 
 if [ "$COLD_RUNS" -gt 0 ] && [ "$(id -u)" -eq 0 ] && [ -w /proc/sys/vm/drop_caches ]; then
-    for ((i = 0; i < n; i++)); do : >"$TMPD/cold.$i"; done
-    for ((round = 1; round <= COLD_RUNS; round++)); do
-        note "cold round $round of $COLD_RUNS"
-        for ((i = 0; i < n; i++)); do
-            sync
-            echo 3 >/proc/sys/vm/drop_caches
-            run_once "${CMDS[$i]}" "$TMPD/cold.$i"
-        done
-    done
+    rounds cold cold "$COLD_RUNS" cold
     table "Cold cache (page cache dropped before each run, median of $COLD_RUNS):" cold |
         tee -a "$WORK/json-results.txt"
 else

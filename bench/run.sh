@@ -170,52 +170,20 @@ prepare_tree() {
 tree_summary() { sed -n 2p "$WORK/$1.stamp"; }
 
 # --- timing -----------------------------------------------------------------
-# EPOCHREALTIME as whole microseconds (its decimal point follows the locale).
-to_us() { local t=${1/[.,]/}; echo $((10#$t)); }
+# shellcheck source=bench/timing.sh
+. "$BENCH_DIR/timing.sh"
 
-# Runs one command line (an eval-able string); appends "wall_us kib cpu_cs"
-# to the file $2 when given. Its output goes to /dev/null, or to the file $3
-# when given; a failure stops the run.
-run_once() {
-    local cmd=$1 out=${2:-} stdout=${3:-/dev/null} start end mem user sys cpu
-    start=$EPOCHREALTIME # read in place: a $(...) would fork inside the interval
-    if ! eval "/usr/bin/time -f '%M %U %S' -o '$TMPD/time' $cmd" >"$stdout" 2>"$TMPD/stderr"; then
-        sed -n 1,20p "$TMPD/stderr" >&2
-        die "failed: $cmd"
-    fi
-    end=$EPOCHREALTIME
-    read -r mem user sys <"$TMPD/time"
-    if [ -n "$out" ]; then
-        cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%d", (u + s) * 100 + 0.5 }')
-        echo "$(($(to_us "$end") - $(to_us "$start"))) $mem $cpu" >>"$out"
-    fi
-}
-
-median() {
-    sort -n | awk '{ v[NR] = $1 }
-        END { if (NR % 2) print v[(NR + 1) / 2]; else print int((v[NR / 2] + v[NR / 2 + 1]) / 2) }'
-}
-
-# Times every command of the arrays LABELS / CMDS on one tree; fills
+# Times every command of the arrays LABELS / CMDS on one tree, warm; fills
 # MED_US, CPU_CS and PEAK_KIB (indexed like LABELS).
 time_all() {
-    local tree=$1 i r n=${#LABELS[@]}
-    for i in "${!CMDS[@]}"; do
-        : >"$TMPD/res.$i"
-        note "$tree: warm-up ${LABELS[$i]}"
-        run_once "${CMDS[$i]}"
-    done
-    for ((r = 1; r <= RUNS; r++)); do
-        note "$tree: round $r of $RUNS"
-        for ((i = 0; i < n; i++)); do
-            run_once "${CMDS[$i]}" "$TMPD/res.$i"
-        done
-    done
+    local tree=$1 i
+    warm_up "$tree"
+    rounds "$tree" res "$RUNS"
     MED_US=() CPU_CS=() PEAK_KIB=()
-    for ((i = 0; i < n; i++)); do
-        MED_US[i]=$(cut -d' ' -f1 "$TMPD/res.$i" | median)
-        PEAK_KIB[i]=$(cut -d' ' -f2 "$TMPD/res.$i" | sort -n | tail -n 1)
-        CPU_CS[i]=$(cut -d' ' -f3 "$TMPD/res.$i" | median)
+    for i in "${!LABELS[@]}"; do
+        MED_US[i]=$(median_of "res.$i" 1)
+        PEAK_KIB[i]=$(peak "res.$i")
+        CPU_CS[i]=$(median_of "res.$i" 3)
     done
 }
 
@@ -319,31 +287,22 @@ bench_cold() {
     done
     add_compare "$t"
     n=${#LABELS[@]}
-    for ((i = 0; i < n; i++)); do : >"$TMPD/cold.$i"; done
-    for ((run = 1; run <= COLD_RUNS; run++)); do
-        note "$name: cold round $run of $COLD_RUNS"
-        for ((i = 0; i < n; i++)); do
-            sync
-            echo 3 >/proc/sys/vm/drop_caches
-            run_once "${CMDS[$i]}" "$TMPD/cold.$i"
-        done
-    done
+    rounds "$name: cold" cold "$COLD_RUNS" cold
     local base
-    base=$(cut -d' ' -f1 "$TMPD/cold.0" | median)
+    base=$(median_of cold.0 1)
     [ "$base" -gt 0 ] || base=1
     out ""
     out "Cold cache, tree '$name' (page cache dropped before each run, median of $COLD_RUNS):"
     out "$(printf '%-28s %10s %8s %8s %10s' "command" "median s" "ratio" "cpu s" "peak MiB")"
     out "$(printf '%.0s-' {1..68})"
     for ((i = 0; i < n; i++)); do
-        out "$(awk -v l="${LABELS[$i]}" -v us="$(cut -d' ' -f1 "$TMPD/cold.$i" | median)" -v b="$base" \
-            -v cs="$(cut -d' ' -f3 "$TMPD/cold.$i" | median)" \
-            -v kib="$(cut -d' ' -f2 "$TMPD/cold.$i" | sort -n | tail -n 1)" \
+        out "$(awk -v l="${LABELS[$i]}" -v us="$(median_of "cold.$i" 1)" -v b="$base" \
+            -v cs="$(median_of "cold.$i" 3)" -v kib="$(peak "cold.$i")" \
             'BEGIN { printf "%-28s %10.3f %8.2f %8.2f %10.1f", l, us / 1e6, us / b, cs / 100, kib / 1024 }')"
     done
     local gdu ours
-    gdu=$(cut -d' ' -f1 "$TMPD/cold.2" | median)
-    ours=$(cut -d' ' -f1 "$TMPD/cold.5" | median)
+    gdu=$(median_of cold.2 1)
+    ours=$(median_of cold.5 1)
     out ""
     out "Goals on '$name', cold:"
     goal "default threads, compressed" "$ours" "$base" 0.4
@@ -368,78 +327,8 @@ check_totals() {
     fi
 }
 
-# What each tool says the backup tree holds, and how long it takes to say it.
-# du and gdu count hard-linked files once and directories too; ncdu's totals
-# (read from its export) likewise; spanmeter-report counts every file entry
-# in Files and Bytes, hard links once in Occupied, and no directories.
-bench_backup() {
-    local name=$1 tree="$WORK/$1" t r i n
-    t=$(q "$tree")
-    r=$(q "$REPORT")
-    LABELS=("du -s -B1" "du -s --apparent-size -b" "ncdu -0 -o FILE" "gdu -n -p -s --no-prefix"
-        "gdu -n -p -s -a --no-prefix" "spanmeter-report")
-    CMDS=("du -s -B1 $t" "du -s --apparent-size -b $t" "ncdu -0 -o $(q "$TMPD/ncdu.json") $t"
-        "gdu -n -p -s --no-prefix $t" "gdu -n -p -s -a --no-prefix $t" "env LC_ALL=C $r $t")
-    if [ -n "$COMPARE" ]; then
-        LABELS+=("before: spanmeter-report")
-        CMDS+=("env LC_ALL=C $(q "$COMPARE") $t")
-    fi
-    n=${#LABELS[@]}
-    local totals=()
-    for ((i = 0; i < n; i++)); do
-        : >"$TMPD/bk.$i"
-        note "$name: warm-up ${LABELS[$i]}"
-        run_once "${CMDS[$i]}" "" "$TMPD/bkout.$i"
-        case $i in
-        0) totals[i]="| | $(awk '{ print $1 }' "$TMPD/bkout.$i")" ;;
-        1) totals[i]="| $(awk '{ print $1 }' "$TMPD/bkout.$i") |" ;;
-        2)
-            totals[i]=$(python3 -c '
-import json, sys
-seen, files, asize, dsize = set(), 0, 0, 0
-def walk(node, dev):
-    global files, asize, dsize
-    info = node[0] if isinstance(node, list) else node
-    dev = info.get("dev", dev)
-    if not isinstance(node, list):
-        files += 1
-    if not info.get("hlnkc") or (dev, info["ino"]) not in seen:
-        seen.add((dev, info.get("ino")))
-        asize += info.get("asize", 0)
-        dsize += info.get("dsize", 0)
-    if isinstance(node, list):
-        for child in node[1:]:
-            walk(child, dev)
-walk(json.load(open(sys.argv[1]))[3], 0)
-print(f"{files} | {asize} | {dsize}")' "$TMPD/ncdu.json")
-            ;;
-        3) totals[i]="| | $(awk '{ print $1 }' "$TMPD/bkout.$i")" ;;
-        4) totals[i]="| $(awk '{ print $1 }' "$TMPD/bkout.$i") |" ;;
-        *) totals[i]=$(tr -d '\r' <"$TMPD/bkout.$i" | awk '$1 == "Total:" {
-                gsub(/\./, ""); print $2 " | " $3 " | " $4 }') ;;
-        esac
-    done
-    for ((run = 1; run <= BACKUP_RUNS; run++)); do
-        note "$name: round $run of $BACKUP_RUNS"
-        for ((i = 0; i < n; i++)); do
-            run_once "${CMDS[$i]}" "$TMPD/bk.$i"
-        done
-    done
-    out ""
-    out "Tree '$name': $(tree_summary "$name")"
-    out "Totals (files | bytes | on disk) and median of $BACKUP_RUNS warm runs:"
-    out ""
-    out "| command | files | bytes | on disk | median s |"
-    out "|---|---|---|---|---|"
-    for ((i = 0; i < n; i++)); do
-        out "| \`${LABELS[$i]}\` | $(echo "${totals[$i]}" | awk -F' *[|] *' '{
-            for (f = 1; f <= 3; f++) {
-                v = $f; s = ""
-                while (length(v) > 3) { s = "," substr(v, length(v) - 2) s; v = substr(v, 1, length(v) - 3) }
-                printf "%s | ", v s
-            } }')$(cut -d' ' -f1 "$TMPD/bk.$i" | median | awk '{ printf "%.3f |", $1 / 1e6 }')"
-    done
-}
+# shellcheck source=bench/backup.sh
+. "$BENCH_DIR/backup.sh"
 
 goal() {
     out "$(awk -v what="$1" -v us="$2" -v b="$3" -v lim="$4" 'BEGIN { r = us / b;
@@ -465,8 +354,8 @@ bench_window() {
     out "Window, expanded view, tree '$name':"
     secs=$(awk '$1 ~ /^[0-9]+(\.[0-9]+)?$/ { printf "%d\n", $1 * 1e6 }' "$TMPD/winsecs" | median)
     local wall peak
-    wall=$(cut -d' ' -f1 "$TMPD/win" | median)
-    peak=$(cut -d' ' -f2 "$TMPD/win" | sort -n | tail -n 1)
+    wall=$(median_of win 1)
+    peak=$(peak win)
     if [ -n "$secs" ]; then
         out "$(awk -v s="$secs" -v e="$REPORT_E_US" 'BEGIN {
             printf "  %-34s %8.3f s  ratio to spanmeter-report -e %.2f", "scan start to every row shown", s / 1e6, s / e }')${rows:+, $rows rows}"
