@@ -84,9 +84,51 @@ ReportInput MakeInput(const MemoryList& list, const RowFormat& format) {
                            list.freeBytes, format);
 }
 
+// The export's stream, and whether it is ours to close.
+struct ExportFile {
+    std::FILE* file = nullptr;
+    bool owned = false;
+};
+
+// Opens the export named from the starting directory `origin` (stdout for
+// "-"), once the directory to scan has been entered, so that a directory that
+// cannot be entered leaves an earlier export under that name as it was.
+// Nothing for an empty name; a failure is told on stderr.
+ExportFile OpenExport(const std::string& name, int origin) {
+    if (name.empty())
+        return {};
+    if (name == "-")
+        return {stdout, false};
+    // Relative to the scanned directory it would land in the tree we only read.
+    if (origin < 0 && !name.starts_with('/')) {
+        std::fprintf(stderr,
+                     "spanmeter-report: cannot create '%s': the starting directory cannot be "
+                     "opened\n",
+                     ForTerminal(name).c_str());
+        return {};
+    }
+    const int fd = ::openat(origin, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        std::fprintf(stderr, "spanmeter-report: cannot create '%s': %s\n",
+                     ForTerminal(name).c_str(), std::strerror(error));
+    }
+    return {file, file != nullptr};
+}
+
+// Closes an export of ours; the errno value when that failed, else 0.
+int CloseExport(const ExportFile& json) {
+    if (json.owned && std::fclose(json.file) != 0)
+        return errno;
+    return 0;
+}
+
 // One directory: its report, its rows or its export. The exit status.
 int ReportDirectory(const CommandLine& line, const std::string& directory, bool several,
-                    std::FILE* json) {
+                    int origin) {
     // The scan addresses everything relative to the current directory, as the window does.
     if (::chdir(directory.c_str()) != 0) {
         const int error = errno;
@@ -94,10 +136,13 @@ int ReportDirectory(const CommandLine& line, const std::string& directory, bool 
                      ForTerminal(directory).c_str(), std::strerror(error));
         return 2;
     }
+    const ExportFile json = OpenExport(line.jsonFile, origin);
+    if (!line.jsonFile.empty() && json.file == nullptr)
+        return 2;
 
     ScanSettings settings;
     // The export holds every directory: it walks as the expanded view does.
-    settings.compressed = !line.expanded && json == nullptr;
+    settings.compressed = !line.expanded && json.file == nullptr;
     settings.threads = line.threads;
     settings.format.byteMode = line.byteMode;
     settings.format.dateMode = line.fixedDate;
@@ -106,8 +151,8 @@ int ReportDirectory(const CommandLine& line, const std::string& directory, bool 
     settings.format.plain = line.tsv;
 
     std::unique_ptr<NcduExport> sink;
-    if (json != nullptr)
-        sink = std::make_unique<NcduExport>(json, CurrentPath());
+    if (json.file != nullptr)
+        sink = std::make_unique<NcduExport>(json.file, CurrentPath());
     MemoryList list;
     const bool complete = Scan(settings, list, sink.get()) == ScanOutcome::Completed;
     // Such a directory counts as empty in the report, as in the window; here
@@ -123,12 +168,15 @@ int ReportDirectory(const CommandLine& line, const std::string& directory, bool 
         std::fprintf(stderr,
                      "spanmeter-report: out of memory; the %s holds only the "
                      "directories read until then\n",
-                     json != nullptr ? "export" : "report");
+                     json.file != nullptr ? "export" : "report");
     const int status = complete && list.unreadable.empty() ? 0 : 1;
     if (sink) {
-        if (!sink->Finish()) {
+        const bool written = sink->Finish();
+        const int closed = CloseExport(json);
+        const int error = written ? closed : sink->Error();
+        if (error != 0) {
             std::fprintf(stderr, "spanmeter-report: cannot write '%s': %s\n",
-                         ForTerminal(line.jsonFile).c_str(), std::strerror(sink->Error()));
+                         ForTerminal(line.jsonFile).c_str(), std::strerror(error));
             return 1;
         }
         return status;
@@ -175,20 +223,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
-    // The export file is named from where we were started, before any directory change.
-    std::FILE* json = nullptr;
-    if (line.jsonFile == "-") {
-        json = stdout;
-    } else if (!line.jsonFile.empty()) {
-        json = std::fopen(line.jsonFile.c_str(), "wbe");
-        if (json == nullptr) {
-            const int error = errno;
-            std::fprintf(stderr, "spanmeter-report: cannot create '%s': %s\n",
-                         ForTerminal(line.jsonFile).c_str(), std::strerror(error));
-            return 2;
-        }
-    }
-    // Each directory is named from where we were started.
+    // Each directory, and the export file, is named from where we were started.
     const int origin = ::open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
     int worst = 0;
     for (size_t i = 0; i < line.directories.size(); ++i) {
@@ -197,13 +232,7 @@ int main(int argc, char* argv[]) {
             return 2;
         }
         worst = std::max(
-            worst, ReportDirectory(line, line.directories[i], line.directories.size() > 1, json));
-    }
-    if (json != nullptr && json != stdout && std::fclose(json) != 0) {
-        const int error = errno;
-        std::fprintf(stderr, "spanmeter-report: cannot write '%s': %s\n",
-                     ForTerminal(line.jsonFile).c_str(), std::strerror(error));
-        worst = std::max(worst, 1);
+            worst, ReportDirectory(line, line.directories[i], line.directories.size() > 1, origin));
     }
     return worst;
 }

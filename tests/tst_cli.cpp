@@ -335,6 +335,16 @@ private slots:
                              ".|0|0|dir"};
         expected << QDir(tree.absolute("t")).canonicalPath();
         QCOMPARE(ExportTree(result.out), expected);
+        // A file is named from the starting directory, and only once the
+        // directory to scan is entered: a mistyped one leaves it as it was.
+        const QString kept = tmp.path() + "/out/kept.json";
+        QVERIFY(QDir(tmp.path()).mkdir("out") &&
+                ::chmod(QFile::encodeName(kept).chopped(10), 0777) == 0);
+        QCOMPARE(Run(tmp.path(), {"--json", "out/kept.json", "t"}, {}, "setpriv").code, 1);
+        const QByteArray first = ReadFile(kept);
+        QCOMPARE(ExportTree(first).value(expected.size() - 1), expected.last());
+        QCOMPARE(Run(tmp.path(), {"--json", "out/kept.json", "missing"}).code, 2);
+        QCOMPARE(ReadFile(kept), first);
 
         const QString ncdu = QStandardPaths::findExecutable("ncdu");
         if (!ncdu.isEmpty()) {
