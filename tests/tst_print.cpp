@@ -154,7 +154,9 @@ private slots:
                 printed.append(m.captured());
             QCOMPARE(printed, expected);
             const QString footer = QString("Page %1 of %2").arg(page + 1).arg(pages.size() - 1);
-            QVERIFY2(pages[page].contains(footer), qPrintable(pages[page]));
+            // On a page too short for a row the footer meets the header, and
+            // pdftotext may break it where the two lines cross.
+            QVERIFY2(pages[page].simplified().contains(footer), qPrintable(pages[page]));
         }
     }
 
