@@ -55,9 +55,7 @@ private slots:
             QTest::newRow(tag) << QByteArray::fromStdString(actual)
                                << QByteArray::fromStdString(expected);
         };
-        add("7", FormatNumber(7, 8, '.'), "       7");
         add("1,234,567 in 16", FormatNumber(1234567, 16, ','), "       1,234,567");
-        add("zero", FormatNumber(0, 8, '.'), "       -");
         add("cut on the left", FormatNumber(123456789, 8, '.'), ".456.789");
         add("largest", FormatNumber(UINT64_MAX, 26, '.'), "18.446.744.073.709.551.615");
         // Rows round kilobytes up; the status bar truncates them.
@@ -107,7 +105,6 @@ private slots:
         const int64_t lastSecond = 1833029933770; // of the file time's range
         add("last file time", newest(lastSecond, 955161400), "60056-05-28");
         add("one tick later", newest(lastSecond, 955161500), "|max");
-        add("2^62 seconds", newest(int64_t{1} << 62, 0), "|max");
         add("2^63-1 seconds", newest(INT64_MAX, 999999999), "|max");
         add("before 1601", newest(-11644473601, 0), "2004-07-09");
         add("start directory first", Order(0, "", "a"), "<>");
