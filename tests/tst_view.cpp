@@ -240,9 +240,6 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("no click") << 1u << QList<int>{} << "         /mail";
         QTest::newRow("Files") << 1u << QList<int>{ColFiles} << "docs/2008/mail";
-        QTest::newRow("Files, Directory")
-            << 1u << QList<int>{ColFiles, ColDirectory} << "         /mail";
-        QTest::newRow("TreeView 0") << 0u << QList<int>{} << "docs/2008/mail";
         QTest::newRow("TreeView 2") << 2u << QList<int>{} << "docs/2008/mail"; // only 1 is on
     }
     void treeForm() {
