@@ -14,8 +14,6 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include <sys/stat.h>
-
 using namespace viewtest;
 
 namespace {
@@ -25,8 +23,8 @@ const QStringList kBytesUp{"Gamma", "delta", "", "beta", "Alpha"};
 const QStringList kBytesDown{"Alpha", "beta", "", "delta", "Gamma"};
 
 using enum COptionsDlg::ControlId;
-// The Options dialog's buttons by the letters its test uses: T, D, F, R, O and C.
-const int kButtons[] = {IDC_TREE_VIEW, IDC_FIXED_DATE, IDC_FONT_SELECT, IDC_REINSTALL, 1, 2};
+// The Options dialog's buttons by the letters its test uses: T, D, F, O and C.
+const int kButtons[] = {IDC_TREE_VIEW, IDC_FIXED_DATE, IDC_FONT_SELECT, 1, 2};
 
 // Whether the cell shows exactly `text` in the row colours, drawn anew as the
 // list should draw it: names on the left, numbers on the right.
@@ -112,8 +110,6 @@ private slots:
         QTest::newRow("-1 unit, size 0") << "0" << -1 << 0 << bytes << 0;
         QTest::newRow("a size no font has") << "2147483647" << 0 << 0 << bytes << 0;
         QTest::newRow("DateMode 2") << "9" << 0 << 2 << bytes << 9;
-        // A FIFO in the store's place would wait for a writer: it reads as empty.
-        QTest::newRow("store is a FIFO") << "<fifo>" << 2 << 0 << bytes << 9;
     }
     void startUp() {
         QFETCH(QString, fontSize);
@@ -121,10 +117,7 @@ private slots:
         QFETCH(int, dateMode);
         QFETCH(QString, bytes);
         QFETCH(int, pointSize);
-        const QByteArray store = QFile::encodeName(m_dir->filePath("Veldrun/Spanmeter.conf"));
-        if (fontSize == "<fifo>") {
-            QVERIFY(QDir().mkpath(m_dir->filePath("Veldrun")) && ::mkfifo(store, 0644) == 0);
-        } else if (!fontSize.isNull()) {
+        if (!fontSize.isNull()) {
             WriteRegString("fontsize", fontSize);
             WriteRegNumber("ByteModeView", static_cast<uint32_t>(unit));
             WriteRegNumber("DateMode", static_cast<uint32_t>(dateMode));
@@ -191,9 +184,7 @@ private slots:
 
     // The selected row "a&b" on the highlight colour, its "&" drawn as it is;
     // the next row normal. A narrowed column loses characters at the end of
-    // its text, and the later columns move with it. A double-click on the
-    // divider after a column fits it to its widest text and its title, and
-    // sorts nothing.
+    // its text, and the later columns move with it.
     void cells() {
         const auto view = ScannedView(m_tree.path());
         SelectRows(*view, {"a&b"});
@@ -208,17 +199,6 @@ private slots:
                                  view->StringWidth(shown) + 8 - (shown.isEmpty() ? 3 : 0));
             QVERIFY2(Shows(*view, 2, ColBytes, shown), qPrintable(shown));
             QVERIFY(Shows(*view, 2, ColOccupied, Text(*view, 2, ColOccupied)));
-        }
-        view->clearSelection();
-        QHeaderView* head = view->header();
-        for (const int column : {ColBytes, ColDirectory}) {
-            view->SetColumnWidth(column, 30);
-            const QPoint divider(head->sectionViewportPosition(column) + 29, head->height() / 2);
-            QTest::mouseDClick(head->viewport(), Qt::LeftButton, {}, divider);
-            QCOMPARE(RowNames(*view), QStringList({"", "a&b", "big", "docs"}));
-            for (int row = 0; row < view->List()->RowCount(); ++row)
-                QVERIFY(Shows(*view, row, column, Text(*view, row, column)));
-            QVERIFY(view->ColumnWidth(column) >= head->sectionSizeHint(column));
         }
         // A cut keeps whole characters, and the tree form indents by one blank
         // per character: a surrogate pair is one.
@@ -257,8 +237,8 @@ private slots:
         QTest::addColumn<QStringList>("stored"); // before the view starts
         // Buttons clicked in turn: T, D toggle Tree View and Fixed Date Format,
         // F is Font select (picking another face and typing 10.5 points), K
-        // Font select and OK there without a change, R
-        // Re-install, O OK and C Cancel; M picks Megabytes.
+        // Font select and OK there without a change, O OK and C Cancel; M
+        // picks Megabytes.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("after"); // the whole store; a change scans once
         // The font dialog's face field holds 31 characters; a longer name still goes through whole.
@@ -271,7 +251,6 @@ private slots:
             << QStringList{"DateMode=1", "fontname=<picked>", "fontsize=10"};
         QTest::newRow("font, then Cancel") << QStringList() << "FC" << QStringList();
         QTest::newRow("font untouched") << QStringList() << "KO" << QStringList();
-        QTest::newRow("Re-install, then Cancel") << QStringList() << "RC" << QStringList();
         // No entry selected: -1, stored unsigned, read as bytes.
         QTest::newRow("unknown unit")
             << QStringList{"ByteModeView=7"} << "O" << QStringList{"ByteModeView=4294967295"};
@@ -295,7 +274,7 @@ private slots:
                 else
                     qobject_cast<QAbstractButton*>(
                         dialog->Control(
-                            kButtons[QString("TDFROC").indexOf(step == u'K' ? u'F' : step)]))
+                            kButtons[QString("TDFOC").indexOf(step == u'K' ? u'F' : step)]))
                         ->click();
             }));
             if (step == u'F' || step == u'K') {
@@ -308,8 +287,6 @@ private slots:
                     }
                     fonts->OkButton()->click();
                 }));
-            } else if (step == u'R') {
-                answers.append(ClickBox(QMessageBox::Yes));
             }
         }
         QSignalSpy started(view.get(), &CSpanmeterView::scanStarted);
@@ -320,8 +297,6 @@ private slots:
         QCOMPARE(view->List()->ColumnTitle(ColBytes), steps.contains(u'M') ? "Megabytes" : "Bytes");
         QCOMPARE(view->ColumnWidth(ColBytes), 200);
         QCOMPARE(view->font().family(), steps.contains("FO") ? picked : font.family());
-        QCOMPARE(QFile::exists(VerbFilePath(VerbTarget::OpenWith, CurrentVerbPlaces())),
-                 steps.contains(u'R'));
     }
 
     void fontSelect_data() {
