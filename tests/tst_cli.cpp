@@ -231,10 +231,15 @@ private slots:
         QCOMPARE(result.code, 0);
     }
 
-    // The space free for the user, not for root. The run writes nothing
-    // there, so the volume's figures before and after bracket the one it
-    // shows; other programs may write meanwhile, so a few tries.
-    void freeSpace() {
+    // The space free for the user, not for root, in the process locale's digit
+    // groups (en_US's ",", made here when the system lacks it). The run writes
+    // nothing there, so the volume's figures before and after bracket the one
+    // it shows; other programs may write meanwhile, so a few tries.
+    void localeAndFree() {
+        QTemporaryDir locales;
+        QProcess::execute("localedef",
+                          {"-i", "en_US", "-f", "UTF-8", locales.path() + "/en_US.UTF-8"});
+        const bool made = QFileInfo::exists(locales.path() + "/en_US.UTF-8/LC_NUMERIC");
         const auto available = [&] {
             struct statvfs v {};
             return ::statvfs(QFile::encodeName(m_tree).constData(), &v) == 0
@@ -251,15 +256,26 @@ private slots:
             return before > 0 && std::min(before, after) - own <= shown &&
                    shown <= std::max(before, after);
         };
+        QByteArray out;
         for (int attempt = 0; attempt < 10 && !inRange(); ++attempt) {
             before = available();
-            QByteArray out = Run(m_tree, {}).out;
+            out = Run(m_tree, {},
+                      made ? QStringList{"LOCPATH=" + locales.path(), "LC_ALL=en_US.UTF-8"}
+                           : QStringList{})
+                      .out;
             after = available();
-            out = out.mid(out.indexOf("\nFree:") + 6);
-            shown = out.left(out.indexOf('\r')).replace('.', "").trimmed().toLongLong();
+            const QByteArray free = out.mid(out.indexOf("\nFree:") + 6);
+            shown = free.left(free.indexOf('\r'))
+                        .replace(',', "")
+                        .replace('.', "")
+                        .trimmed()
+                        .toLongLong();
         }
         QVERIFY2(inRange(), qPrintable(QString::asprintf("%lld shown, %lld to %lld available",
                                                          shown, before, after)));
+        if (!made)
+            QSKIP("localedef could not make en_US.UTF-8; the free space passed");
+        QVERIFY2(Cells(out).contains("Total:|3|5,110|"), out.constData());
     }
 
     // The export of a tree with a sparse file, a hard link, an unreadable
