@@ -145,7 +145,6 @@ private slots:
             top + "Kilobytes|Date\n|1|1|2004-07-09\nA|1|5|2004-07-09\n"
                   "A/C|1|1|2010-01-15\nB|-|-|-\nTotal:|3|5|\nFree:|||\n");
         const QByteArray usage = "Usage: spanmeter-report";
-        add("-h", {"-h"}, 0, {}, usage);
         add("unknown option", {"-x"}, 2, {usage}, "");
         add("unknown unit", {"-u", "gigabytes"}, 2, {usage}, "");
         add("65 threads", {"--threads=65"}, 2, {"1 to 64", usage}, "");

@@ -197,7 +197,6 @@ private slots:
         QTest::newRow("two rows: nothing") << two << false << "" << kExpanded;
         // Gone before the double-click: the directory on display is scanned again.
         QTest::newRow("cannot be entered") << blank << false << "" << kExpanded.mid(0, 5);
-        QTest::newRow("right: second copy") << deep << true << "" << kExpanded;
         QTest::newRow("right, a name with a blank") << blank << true << "" << kExpanded;
         QTest::newRow("right, own row: no argument") << own << true << "" << kExpanded;
         QTest::newRow("right, two rows: nothing") << two << true << "" << kExpanded;

@@ -3,7 +3,6 @@
 #include "ViewTestSupport.h"
 
 #include "settings/SettingsStore.h"
-#include "settings/ShellVerbs.h"
 #include "view/CFontSelectDlg.h"
 #include "view/COptionsDlg.h"
 #include "view/CellText.h"
@@ -75,7 +74,7 @@ QStringList Stored() {
 class TestView : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir; // a test's stores and verb folders
+    std::unique_ptr<QTemporaryDir> m_dir; // a test's stores
     QTemporaryDir m_tree;
     QTemporaryDir m_sortTree;
 
@@ -92,8 +91,6 @@ private slots:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         UseEmptySettings(m_dir->path());
-        SetVerbPlaces(
-            VerbPlaces{false, m_dir->filePath("data"), m_dir->filePath("config"), {}, {}});
     }
 
     void startUp_data() {
@@ -145,7 +142,6 @@ private slots:
         // second click on Bytes (a double-click), r for a rescan.
         QTest::addColumn<QString>("clicks");
         QTest::addColumn<QStringList>("order");
-        QTest::newRow("no click: by name") << "" << kByName;
         QTest::newRow("Bytes") << "B" << kBytesUp;
         QTest::newRow("Bytes twice") << "BB" << kBytesDown;
         QTest::newRow("Bytes twice, quickly") << "Bb" << kBytesDown;
