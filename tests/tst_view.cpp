@@ -298,7 +298,7 @@ private slots:
     void fontSelect_data() {
         QTest::addColumn<QString>("typed"); // into the size field; null: nothing typed
         QTest::addColumn<int>("result");    // the points kept; 0: OK refused
-        QTest::newRow("untouched") << QString() << 9;
+        QTest::newRow("untouched") << QString() << 14;
         QTest::newRow("1 point") << "1" << 1;
         QTest::newRow("72 points") << "72" << 72;
         QTest::newRow("0.5 points") << "0.5" << 0;
@@ -311,7 +311,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(int, result);
         const QString face = "Courier New";
-        CFontSelectDlg dialog(face, 9);
+        CFontSelectDlg dialog(face, 14); // not the default
         const QListWidget* list = dialog.FamilyList();
         QVERIFY(list->count() > 0);
         for (int row = 0; row < list->count(); ++row)
