@@ -3,7 +3,6 @@
 #include "ViewTestSupport.h"
 
 #include "about/CAboutDlg.h"
-#include "about/CHyperLink.h"
 #include "app/CStatusPane.h"
 #include "app/CommandIds.h"
 #include "helpers/TestFiles.h"
@@ -11,10 +10,7 @@
 
 #include <QAccessible>
 #include <QClipboard>
-#include <QDesktopServices>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -44,30 +40,19 @@ class TestMainFrame : public QObject {
     QTemporaryDir m_dir;
     TreeMaker m_tree{QFileInfo(m_dir.path()).canonicalFilePath()}; // as the scan names it
     QString m_nav = m_tree.absolute("nav");
-    QStringList m_opened;
-
-public slots:
-    // Stands in for the desktop's browser and mail program.
-    void openUrl(const QUrl& url) { m_opened.append(url.toString()); }
 
 private slots:
     void initTestCase() {
         UseEmptySettings(m_settings.path());
         // A second copy is this test program: it notes where and with what it started.
         qputenv("SPANMETER_SECOND_COPY", QFile::encodeName(m_settings.filePath("second copy")));
-        QDesktopServices::setUrlHandler("https", this, "openUrl");
-        QDesktopServices::setUrlHandler("mailto", this, "openUrl");
         for (const char* file : {"alpha/a1/x", "beta/b1/y", "caf\xe9 b/c1/z", // not UTF-8
                                  "nav/docs/2008/mail/x", "nav/docs/2009/y"})
             m_tree.file(file, 100);
         m_tree.dir("nav/my music");
         QVERIFY2(m_tree.ok(), qPrintable(m_tree.error()));
     }
-    void cleanupTestCase() {
-        QDesktopServices::unsetUrlHandler("https");
-        QDesktopServices::unsetUrlHandler("mailto");
-        QVERIFY(m_tree.clear());
-    }
+    void cleanupTestCase() { QVERIFY(m_tree.clear()); }
     void init() { QVERIFY(::chdir(m_tree.absolute().constData()) == 0); }
 
     void session_data() {
@@ -77,7 +62,7 @@ private slots:
         QTest::newRow("no help file, Exit") << false << false;
     }
     // The keys reach their commands from the list, which must not take the
-    // copy keys for itself; Tab neither moves the focus nor the row. F5 scans
+    // copy keys for itself. F5 scans
     // once. F1 opens the help, or names the missing file. At "/" Up scans "/"
     // again; the window then closes during that scan and goes, and every
     // walking thread with it.
@@ -98,12 +83,6 @@ private slots:
             QTest::keySequence(view, QKeySequence(key));
             QCOMPARE(QApplication::clipboard()->text(),
                      QString::fromStdString(view->BuildReport()));
-        }
-        (new QLineEdit(frame->statusBar()))->show(); // could take the focus
-        for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
-            QTest::keyClick(view, key);
-            QVERIFY(view->hasFocus());
-            QCOMPARE(view->SelectionMark(), 1);
         }
         QSignalSpy started(view, &CSpanmeterView::scanStarted);
         QSignalSpy finished(view, &CSpanmeterView::scanFinished);
@@ -176,12 +155,6 @@ private slots:
         QTEST(int(started.count()), "scans");
         QCOMPARE(QDir::currentPath(), m_nav + directory);
         QCOMPARE(RowNames(*view), rows);
-        // The tool bar offers the view that is not shown.
-        const auto shown = [&](int id) {
-            return frame->findChild<QToolBar*>()->widgetForAction(frame->Action(id))->isVisible();
-        };
-        QTRY_VERIFY(shown(ID_VIEW_COMPRESSED) == (rows == kExpanded) &&
-                    shown(ID_VIEW_EXPANDED) != (rows == kExpanded));
     }
 
     void startDirectory_data() {
@@ -224,7 +197,6 @@ private slots:
         QTest::newRow("two rows: nothing") << two << false << "" << kExpanded;
         // Gone before the double-click: the directory on display is scanned again.
         QTest::newRow("cannot be entered") << blank << false << "" << kExpanded.mid(0, 5);
-        QTest::newRow("right: second copy") << deep << true << "" << kExpanded;
         QTest::newRow("right, a name with a blank") << blank << true << "" << kExpanded;
         QTest::newRow("right, own row: no argument") << own << true << "" << kExpanded;
         QTest::newRow("right, two rows: nothing") << two << true << "" << kExpanded;
@@ -285,13 +257,9 @@ private slots:
         QCOMPARE(RowNames(*view), QStringList{""});
     }
 
-    // Each tool bar button has a picture, is named for a screen reader by its
-    // tooltip and is reached by a key or a menu item. Pane 1 is sized by
-    // seventy X; its width does not follow the text, and a name is never
-    // taken for markup. Pane 0
-    // carries the About text while the box is open and "Ready" after it; the
-    // scan pane keeps its text. The tool bar button and the menu item open
-    // the same box, the second time as the first.
+    // Each tool bar button is named for a screen reader by its tooltip and is
+    // reached by a key or a menu item, About too. The totals pane's width does
+    // not follow its text, and a name is never taken for markup.
     void barsAndPanes() {
         CMainFrame frame;
         QVERIFY(frame.OnCreate());
@@ -304,7 +272,6 @@ private slots:
         for (QAction* action : bar->actions()) {
             if (action->isSeparator())
                 continue;
-            QVERIFY(!action->icon().pixmap(16, 16).isNull());
             // The hidden view button too, as it is when offered.
             action->setVisible(true);
             QAccessibleInterface* button =
@@ -314,57 +281,16 @@ private slots:
             QVERIFY2(inMenus.contains(action) || !action->shortcuts().isEmpty(),
                      qPrintable(action->toolTip()));
         }
-        const QString seventy(70, u'X');
         const auto* pane = frame.statusBar()->findChild<CStatusPane*>();
         const int width = pane->sizeHint().width();
-        const int textWidth = QFontMetrics(frame.statusBar()->font()).horizontalAdvance(seventy);
-        QVERIFY2(width >= textWidth && width <= textWidth + 16, qPrintable(QString::number(width)));
         frame.SetPaneText(1, "SCANNING: <b>" + QString(200, u'a'));
         QCOMPARE(pane->sizeHint().width(), width);
         QCOMPARE(pane->textFormat(), Qt::PlainText);
-        frame.SetPaneText(1, "Total: 3 files");
-        QAction* about = frame.Action(ID_APP_ABOUT);
-        QWidget* button = bar->widgetForAction(about);
-        for (const bool viaBar : {true, false}) {
-            QStringList seen;
-            QVERIFY(AnswerModals(
-                [&] { viaBar ? QTest::mouseClick(button, Qt::LeftButton) : about->trigger(); },
-                {On<CAboutDlg>([&](CAboutDlg* box) {
-                    // What the tool bar sends as the box takes the pointer off its button.
-                    QStatusTipEvent left({});
-                    QApplication::sendEvent(&frame, &left);
-                    seen << frame.PaneText(0) << frame.PaneText(1);
-                    QTest::mouseClick(box->findChild<QPushButton*>(), Qt::LeftButton);
-                })}));
-            QCOMPARE(seen, QStringList({"All your base are belong to us", "Total: 3 files"}));
-            QCOMPARE(frame.PaneText(0) + u'|' + frame.PaneText(1), "Ready|Total: 3 files");
-        }
-    }
-
-    // A click or the space key opens a link's target once, a press dragged
-    // off the link nothing; Tab passes the links by.
-    void aboutLinks() {
-        CAboutDlg box;
-        box.show();
-        QVERIFY(QTest::qWaitForWindowActive(&box));
-        CHyperLink* web = box.WebLink();
-        CHyperLink* mail = box.MailLink();
-        m_opened.clear();
-        QTest::mouseClick(web, Qt::LeftButton);
-        QVERIFY(web->hasFocus());
-        QTest::keyClick(web, Qt::Key_Space);
-        QTest::mouseClick(mail, Qt::LeftButton);
-        const QPoint outside(mail->width() + 20, mail->height() / 2);
-        QTest::mousePress(mail, Qt::LeftButton);
-        QTest::mouseMove(mail, outside);
-        QTest::mouseRelease(mail, Qt::LeftButton, {}, outside);
-        QCOMPARE(m_opened, QStringList({CAboutDlg::kWebTarget, CAboutDlg::kWebTarget,
-                                        CAboutDlg::kMailTarget}));
-        box.findChild<QPushButton*>()->setFocus();
-        for (int i = 0; i < 4; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QVERIFY(!qobject_cast<CHyperLink*>(QApplication::focusWidget()));
-        }
+        QVERIFY(AnswerModals(
+            [&] {
+                QTest::mouseClick(bar->widgetForAction(frame.Action(ID_APP_ABOUT)), Qt::LeftButton);
+            },
+            {On<CAboutDlg>([](CAboutDlg* box) { box->reject(); })}));
     }
 };
 

@@ -74,7 +74,6 @@ private slots:
         };
         units("KB 1,025", SizeUnit::Kilobytes, 1025, "   2");
         units("MB 1,048,577", SizeUnit::Megabytes, 1048577, "   2");
-        units("MB 0", SizeUnit::Megabytes, 0, "   -");
     }
     void report() {
         QFETCH(QByteArrayList, actual);

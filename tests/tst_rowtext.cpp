@@ -55,9 +55,6 @@ private slots:
             QTest::newRow(tag) << QByteArray::fromStdString(actual)
                                << QByteArray::fromStdString(expected);
         };
-        add("7", FormatNumber(7, 8, '.'), "       7");
-        add("1,234,567 in 16", FormatNumber(1234567, 16, ','), "       1,234,567");
-        add("zero", FormatNumber(0, 8, '.'), "       -");
         add("cut on the left", FormatNumber(123456789, 8, '.'), ".456.789");
         add("largest", FormatNumber(UINT64_MAX, 26, '.'), "18.446.744.073.709.551.615");
         // Rows round kilobytes up; the status bar truncates them.
@@ -72,7 +69,6 @@ private slots:
         // Occupied: whole clusters in 64 bits, but never more than the volume holds.
         add("5,000,000,000 in clusters", std::to_string(OccupiedBytes(5000000000, 9765640, 4096)),
             "5000003584");
-        add("sparse: what it holds", std::to_string(OccupiedBytes(5000000000, 16, 4096)), "8192");
         const std::string b15(15, ' ');
         add("totals line", TotalsLine({3, 5000, 8192, 0}, {}),
             "Total:  " + b15.substr(5) + "3 files  " + b15 + "5.000 bytes    " + b15 +
@@ -107,10 +103,8 @@ private slots:
         const int64_t lastSecond = 1833029933770; // of the file time's range
         add("last file time", newest(lastSecond, 955161400), "60056-05-28");
         add("one tick later", newest(lastSecond, 955161500), "|max");
-        add("2^62 seconds", newest(int64_t{1} << 62, 0), "|max");
         add("2^63-1 seconds", newest(INT64_MAX, 999999999), "|max");
         add("before 1601", newest(-11644473601, 0), "2004-07-09");
-        add("start directory first", Order(0, "", "a"), "<>");
         add("parent before child", Order(0, "a", "a/b"), "<>");
         add("case does not matter", Order(0, "Docs", "dOCS"), "==");
         // Letters of any script by code point, case folded; other bytes by value.
@@ -121,8 +115,6 @@ private slots:
         add("invalid bytes by value", Order(0, "a\xc4", "a\xe4"), "<>");
         add("\u03a9 and \u0416", Order(0, "\xce\xa9/\xd0\x96", "\xcf\x89/\xd0\xb6"), "==");
         add("999 before 1.000", Order(1, "     999", "   1.000"), "<>");
-        add("- before 1", Order(2, "       -", "       1"), "<>");
-        add("no date before a date", Order(4, "         -", "2004-07-09"), "<>");
         add("separator ','", {ThousandSepFrom(",")}, ",");
         add("no separator", {ThousandSepFrom("")}, "."); // as in the C locale
         // A narrow no-break space is three bytes.

@@ -83,13 +83,11 @@ private slots:
         const QByteArrayList lines = Lines(view->BuildReport());
         QCOMPARE(lines[0], QByteArray(284 - 1 + 16 + 16 + 13 - 9, ' ') + "Spanmeter\r");
         QCOMPARE(lines[3], QByteArray(189, '-') + '\r');
-        for (int row = 0; row < 4; ++row) {
-            const auto& text = view->List()->Row(row).text;
-            QCOMPARE(lines[4 + row], QByteArray::fromStdString(text[0]).leftJustified(284) + ' ' +
-                                         text[2].c_str() + text[3].c_str() +
-                                         QByteArray::fromStdString(text[4]).rightJustified(13) +
-                                         '\r');
-        }
+        // The first row is the list's first after the sort.
+        const auto& text = view->List()->Row(0).text;
+        QCOMPARE(lines[4], QByteArray::fromStdString(text[0]).leftJustified(284) + ' ' +
+                               text[2].c_str() + text[3].c_str() +
+                               QByteArray::fromStdString(text[4]).rightJustified(13) + '\r');
     }
 
     // A second scan begins with an empty list: its report has seven lines and

@@ -163,11 +163,6 @@ class TestWalkDiff : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        qputenv("TZ", "UTC");
-        ::tzset();
-    }
-
     void sameAsReference_data() {
         QTest::addColumn<QByteArray>("shape");
         QTest::addColumn<int>("seed");
