@@ -3,6 +3,7 @@
 #include "ViewTestSupport.h"
 
 #include "about/CAboutDlg.h"
+#include "about/CHyperLink.h"
 #include "app/CStatusPane.h"
 #include "app/CommandIds.h"
 #include "helpers/TestFiles.h"
@@ -10,6 +11,7 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTextBrowser>
@@ -40,6 +42,11 @@ class TestMainFrame : public QObject {
     QTemporaryDir m_dir;
     TreeMaker m_tree{QFileInfo(m_dir.path()).canonicalFilePath()}; // as the scan names it
     QString m_nav = m_tree.absolute("nav");
+    QStringList m_opened;
+
+public slots:
+    // Stands in for the desktop's browser and mail program.
+    void openUrl(const QUrl& url) { m_opened.append(url.toString()); }
 
 private slots:
     void initTestCase() {
@@ -51,8 +58,14 @@ private slots:
             m_tree.file(file, 100);
         m_tree.dir("nav/my music");
         QVERIFY2(m_tree.ok(), qPrintable(m_tree.error()));
+        QDesktopServices::setUrlHandler("https", this, "openUrl");
+        QDesktopServices::setUrlHandler("mailto", this, "openUrl");
     }
-    void cleanupTestCase() { QVERIFY(m_tree.clear()); }
+    void cleanupTestCase() {
+        QDesktopServices::unsetUrlHandler("https");
+        QDesktopServices::unsetUrlHandler("mailto");
+        QVERIFY(m_tree.clear());
+    }
     void init() { QVERIFY(::chdir(m_tree.absolute().constData()) == 0); }
 
     void session_data() {
@@ -62,10 +75,9 @@ private slots:
         QTest::newRow("no help file, Exit") << false << false;
     }
     // The keys reach their commands from the list, which must not take the
-    // copy keys for itself. F5 scans
-    // once. F1 opens the help, or names the missing file. At "/" Up scans "/"
-    // again; the window then closes during that scan and goes, and every
-    // walking thread with it.
+    // copy keys for itself. F5 scans once. F1 opens the help, or names the
+    // missing file. At "/" Up scans "/" again; the window then closes during
+    // that scan and goes, and every walking thread with it.
     void session() {
         QFETCH(bool, helpFile);
         QFETCH(bool, escape);
@@ -291,6 +303,26 @@ private slots:
                 QTest::mouseClick(bar->widgetForAction(frame.Action(ID_APP_ABOUT)), Qt::LeftButton);
             },
             {On<CAboutDlg>([](CAboutDlg* box) { box->reject(); })}));
+    }
+
+    // A click or the space key opens a link's target once, a press dragged
+    // off the link nothing.
+    void aboutLinks() {
+        CAboutDlg box;
+        box.show();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        CHyperLink* web = box.WebLink();
+        CHyperLink* mail = box.MailLink();
+        m_opened.clear();
+        QTest::mouseClick(web, Qt::LeftButton);
+        QTest::keyClick(web, Qt::Key_Space);
+        QTest::mouseClick(mail, Qt::LeftButton);
+        const QPoint outside(mail->width() + 20, mail->height() / 2);
+        QTest::mousePress(mail, Qt::LeftButton);
+        QTest::mouseMove(mail, outside);
+        QTest::mouseRelease(mail, Qt::LeftButton, {}, outside);
+        QCOMPARE(m_opened, QStringList({CAboutDlg::kWebTarget, CAboutDlg::kWebTarget,
+                                        CAboutDlg::kMailTarget}));
     }
 };
 

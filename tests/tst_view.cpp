@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <sys/stat.h>
+
 using namespace viewtest;
 
 namespace {
@@ -107,6 +109,8 @@ private slots:
         QTest::newRow("-1 unit, size 0") << "0" << -1 << 0 << bytes << 0;
         QTest::newRow("a size no font has") << "2147483647" << 0 << 0 << bytes << 0;
         QTest::newRow("DateMode 2") << "9" << 0 << 2 << bytes << 9;
+        // A FIFO in the store's place would wait for a writer: it reads as empty.
+        QTest::newRow("store is a FIFO") << "<fifo>" << 2 << 0 << bytes << 9;
     }
     void startUp() {
         QFETCH(QString, fontSize);
@@ -114,7 +118,10 @@ private slots:
         QFETCH(int, dateMode);
         QFETCH(QString, bytes);
         QFETCH(int, pointSize);
-        if (!fontSize.isNull()) {
+        const QByteArray store = QFile::encodeName(m_dir->filePath("Veldrun/Spanmeter.conf"));
+        if (fontSize == "<fifo>") {
+            QVERIFY(QDir().mkpath(m_dir->filePath("Veldrun")) && ::mkfifo(store, 0644) == 0);
+        } else if (!fontSize.isNull()) {
             WriteRegString("fontsize", fontSize);
             WriteRegNumber("ByteModeView", static_cast<uint32_t>(unit));
             WriteRegNumber("DateMode", static_cast<uint32_t>(dateMode));

@@ -157,6 +157,26 @@ private slots:
         QCOMPARE(list.status.starts_with("Total:"), end.isEmpty());
     }
 
+    // Rows taken over in batches sort as the same rows taken at once, and
+    // names that compare equal keep their order of arrival.
+    void batchedNameOrderIsStable() {
+        const std::vector<std::string> names = {"b", "A", "a/x", "", "a", "B", "a b", "a/X", "c"};
+        MemoryList batched, whole;
+        for (size_t i = 0; i < 300; ++i) {
+            whole.rows.push_back(DirRow{{names[i * 7 % names.size()], std::to_string(i)}});
+            if (i % 50 == 49)
+                batched.AppendRows(std::vector<DirRow>(whole.rows.end() - 50, whole.rows.end()));
+        }
+        batched.SortRows(0);
+        whole.SortRows(0);
+        for (size_t i = 1; i < whole.rows.size(); ++i) {
+            const DirRow &before = whole.rows[i - 1], &row = whole.rows[i];
+            QCOMPARE(batched.rows[i].text[1], row.text[1]);
+            QVERIFY(CompareRows(before, row, 0) < 0 ||
+                    std::stoi(before.text[1]) < std::stoi(row.text[1]));
+        }
+    }
+
 private:
     QTemporaryDir m_tmp;
 };
